@@ -1,0 +1,3 @@
+#include "parser/base_job_parser.h"
+
+CBaseJobParser::CBaseJobParser() = default;

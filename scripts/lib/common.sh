@@ -1,0 +1,41 @@
+# Shared by the README's commands: install what is missing, configure, build.
+# Sourced, not run.
+
+LUMIKOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Debian 12 packages the build, the tests and the program need.
+LUMIKOR_PACKAGES=(
+    g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+    qt6-base-dev libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev nlohmann-json3-dev libpng-dev
+    xvfb xauth fonts-arphic-uming
+)
+
+# Installs the packages that are not installed yet; apt-get update runs only
+# when something is missing.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build BUILD_DIR [cmake options...]
+configure_and_build() {
+    local dir=$1
+    shift
+    cmake -S "$LUMIKOR_ROOT" -B "$dir" -G Ninja "$@"
+    cmake --build "$dir"
+}
