@@ -28,6 +28,20 @@ struct CanvasDesc {
     std::int32_t ctrlId = 0;
 };
 
+// A point or rectangle in machine dots. 64 bits, so that displacements,
+// relative moves and arc geometry never overflow (a job of at most 2^32
+// bytes cannot drive a sum of s32 values past 2^62).
+struct DotPoint {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+};
+struct DotRect {
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+};
+
 // The eight layer colours, indexed by the job's pen number.
 extern const std::array<Color, 8> g_penColors;
 
@@ -43,7 +57,9 @@ public:
 
     // Computes the bed in dots, the fit, the scale and the image size.
     // Returns 0 and changes nothing when width, height or resolution is below
-    // 1, or the bed in dots would be 0 or not fit a signed 32-bit value.
+    // 1, the bed in dots would be 0 or not fit a signed 32-bit value, the
+    // machine row cannot be allocated, or there is no canvas yet (the fit
+    // needs the canvas size).
     int SetModel(const ModelInfo* model);
 
     void ClearCanvas();
@@ -94,8 +110,80 @@ protected:
     void OnLineRelative() override;
     void OnMoveAbsolute() override;
 
-    // The private operations of the raster and vector halves, and the fields
-    // in declaration order, follow here.
+private:
+    static constexpr std::uint32_t kDecodeBufferSize = 65536;
+
+    // Canvas and screen (job_display.cpp).
+    void Pause(std::int32_t milliseconds);
+    void ClearRowBuffers();
+
+    // Raster engraving (raster_preview.cpp).
+    void ReadRasterHeader();
+    void ChangeRow();
+    std::uint32_t RowOfLine() const;
+    void DecodeRasterLine();
+    int ClipRasterLine();
+    void ExpandRasterLine();
+    void MergeMachineRow();
+    void PlotDisplayRow();
+    void FlushRasterRow();
+
+    // Vector cutting (vector_preview.cpp).
+    CanvasPoint MapToCanvas(const DotPoint& dots) const;
+    std::int32_t MapXToCanvas(std::int64_t x) const;
+    std::int32_t MapYToCanvas(std::int64_t y) const;
+    std::int32_t ReadVectorParam(int index) const;
+    void ReadArcParams();
+    void SetupArc();
+    void ArcToCanvas();
+    void DrawArc(int direction);
+    void SelectTypeColor(int type);
+
+    std::int32_t m_offsetX = 0;
+    std::int32_t m_offsetY = 0;
+    std::int32_t m_showPR = 0;
+    std::int32_t m_cutDelay = 1;
+    std::int32_t m_engraveDelay = 1;
+    std::int32_t m_showCutProcess = 0;
+    std::int32_t m_showEngraveProcess = 0;
+    std::int32_t m_markerWidth = 5;
+    std::int32_t m_markerHeight = 5;
+    std::int32_t m_colorMode = 0;
+    std::int32_t m_showCutPath = 0;
+    std::int32_t m_showStartPoint = 0;
+    std::int32_t m_rowPending = 0;
+    std::int32_t m_displayMode = 3;
+    std::uint32_t m_decodedLength = 0;
+    std::uint16_t m_penIndex = 0;
+    std::uint32_t m_currentRow = 0;
+    std::int32_t m_lineDirection = 0;
+    std::int64_t m_lineX = 0;  // 64 bits: start + displacement, and the clip arithmetic
+    std::int64_t m_lineY = 0;
+    std::uint32_t m_lineDataLength = 0;  // N - 8 of a u32 N
+    const std::uint8_t* m_lineData = nullptr;
+    std::unique_ptr<std::uint8_t[]> m_displayRow;
+    std::unique_ptr<std::uint8_t[]> m_machineRow;
+    std::array<std::uint8_t, kDecodeBufferSize> m_decodeBuffer{};
+    const std::uint8_t* m_decodedData = nullptr;
+    std::uint32_t m_machineRowCapacity = 0;
+    DotRect m_arcRect;
+    CanvasPoint m_displayPos;
+    DotPoint m_machinePos;
+    DotPoint m_arcStart;
+    DotPoint m_arcEnd;
+    DotPoint m_arcCenter;
+    std::int32_t m_penWidth = 1;
+    std::int32_t m_bedWidthDots = 0;
+    std::int32_t m_bedHeightDots = 0;
+    float m_scale = 0.0f;
+    std::int32_t m_imageWidth = 0;
+    std::int32_t m_imageHeight = 0;
+    Canvas m_memDC;
+    ModelInfo m_model;
+    std::int32_t m_canvasWidth = 0;
+    std::int32_t m_canvasHeight = 0;
+    Screen* m_hParentWnd = nullptr;
+    std::int32_t m_canvasCtrlId = 0;
 };
 
 // Replaces what follows the first '.' of the file name (the last path

@@ -1,0 +1,159 @@
+#include "display/job_display.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "display/screen.h"
+
+namespace {
+
+constexpr Color kCanvasGrey = 0xB4B4B4;
+constexpr Color kBedWhite = 0xFFFFFF;
+
+// Bed side in dots: millimetres times dots per inch over 25.4, truncated.
+// The product is taken in 64 bits; 0 stands for a side that is empty or does
+// not fit a signed 32-bit value.
+std::int32_t BedDots(std::int32_t millimetres, std::int32_t resolution) {
+    const double dots = static_cast<double>(std::int64_t{millimetres} * resolution) / 25.4;
+    if (dots < 1.0 || dots > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(dots);
+}
+
+}  // namespace
+
+const std::array<Color, 8> g_penColors = {0x000000, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                          0xFF0000, 0xFF00FF, 0xFFFF00, 0x0080FF};
+
+CJobDisplay::CJobDisplay() {
+    m_model.width = 1000;
+    m_model.height = 600;
+    m_model.resolution = 1000;
+    m_model.resolutionY = 1000;
+}
+
+CJobDisplay::~CJobDisplay() = default;
+
+int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
+    if (desc == nullptr) return 0;
+    Canvas canvas;
+    if (!canvas.Create(desc->width, desc->height)) return 0;
+    std::unique_ptr<std::uint8_t[]> displayRow(new (std::nothrow)
+                                                   std::uint8_t[static_cast<std::size_t>(desc->width)]());
+    if (!displayRow) return 0;
+
+    // The new surface keeps the pen and arc direction, as a drawing context
+    // does when another bitmap is selected into it.
+    canvas.SelectPen(m_memDC.PenColor(), m_memDC.PenWidth());
+    canvas.SetArcDirection(m_memDC.ArcDirection());
+    m_memDC = std::move(canvas);
+    m_canvasWidth = desc->width;
+    m_canvasHeight = desc->height;
+    m_hParentWnd = desc->parentWnd;
+    m_canvasCtrlId = desc->ctrlId;
+    m_displayRow = std::move(displayRow);
+    return 1;
+}
+
+int CJobDisplay::SetModel(const ModelInfo* model) {
+    if (model == nullptr || !m_memDC.HasSurface()) return 0;
+    if (model->width < 1 || model->height < 1 || model->resolution < 1) return 0;
+    const std::int32_t bedWidthDots = BedDots(model->width, model->resolution);
+    const std::int32_t bedHeightDots = BedDots(model->height, model->resolution);
+    if (bedWidthDots == 0 || bedHeightDots == 0) return 0;
+
+    const auto bedWidthBytes = static_cast<std::uint32_t>(bedWidthDots);
+    if (m_machineRowCapacity < bedWidthBytes) {
+        std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[bedWidthBytes]());
+        if (!row) return 0;
+        m_machineRow = std::move(row);
+        m_machineRowCapacity = bedWidthBytes;
+    }
+
+    m_model.width = model->width;
+    m_model.height = model->height;
+    m_model.resolution = model->resolution;
+    m_model.resolutionY = model->resolutionY;
+    m_bedWidthDots = bedWidthDots;
+    m_bedHeightDots = bedHeightDots;
+
+    // The image size comes from the millimetres, the scale from the dots.
+    const float bedRatio = static_cast<float>(model->width) / static_cast<float>(model->height);
+    const float canvasRatio = static_cast<float>(m_canvasWidth) / static_cast<float>(m_canvasHeight);
+    if (bedRatio > canvasRatio) {
+        m_imageWidth = m_canvasWidth;
+        m_imageHeight = static_cast<std::int32_t>(std::int64_t{m_canvasWidth} * model->height /
+                                                  model->width);
+        m_scale = static_cast<float>(m_canvasWidth) / static_cast<float>(m_bedWidthDots);
+    } else {
+        m_imageHeight = m_canvasHeight;
+        m_imageWidth = static_cast<std::int32_t>(std::int64_t{m_canvasHeight} * model->width /
+                                                 model->height);
+        m_scale = static_cast<float>(m_canvasHeight) / static_cast<float>(m_bedHeightDots);
+    }
+    return 1;
+}
+
+void CJobDisplay::ClearCanvas() {
+    if (!m_memDC.HasSurface()) return;
+    m_memDC.FillSolidRect(0, 0, m_canvasWidth, m_canvasHeight, kCanvasGrey);
+}
+
+void CJobDisplay::ClearBed() {
+    if (!m_memDC.HasSurface()) return;
+    m_memDC.FillSolidRect(0, 0, m_imageWidth, m_imageHeight, kBedWhite);
+}
+
+void CJobDisplay::Present(const CanvasRect& rect) {
+    if (m_hParentWnd == nullptr || !m_memDC.HasSurface()) return;
+    const CanvasRect clipped{std::max(rect.left, 0), std::max(rect.top, 0),
+                             std::min(rect.right, m_canvasWidth - 1),
+                             std::min(rect.bottom, m_canvasHeight - 1)};
+    if (clipped.left > clipped.right || clipped.top > clipped.bottom) return;
+    m_hParentWnd->Present(m_memDC, clipped);
+}
+
+void CJobDisplay::PresentAll() { Present(CanvasRect{0, 0, m_canvasWidth - 1, m_canvasHeight - 1}); }
+
+void CJobDisplay::SelectPenColor(Color color) { m_memDC.SelectPen(color, m_penWidth); }
+
+void CJobDisplay::Pause(std::int32_t milliseconds) {
+    if (m_hParentWnd == nullptr) return;
+    m_hParentWnd->Pause(static_cast<std::uint32_t>(std::max(milliseconds, 0)));
+}
+
+void CJobDisplay::ClearRowBuffers() {
+    if (m_displayRow) std::memset(m_displayRow.get(), 0, static_cast<std::size_t>(m_canvasWidth));
+    if (m_machineRow) std::memset(m_machineRow.get(), 0, static_cast<std::size_t>(m_bedWidthDots));
+}
+
+void CJobDisplay::OnParseBegin() {
+    m_currentRow = 0;
+    m_rowPending = 0;
+    SelectPenColor(0x000000);
+    ClearRowBuffers();
+}
+
+void CJobDisplay::SetOffset(std::int32_t x, std::int32_t y) {
+    m_offsetX = x;
+    m_offsetY = y;
+}
+
+void CJobDisplay::SetDisplayMode(std::int32_t mode) { m_displayMode = mode; }
+
+void CJobDisplay::SetColorMode(std::int32_t mode) {
+    if (static_cast<std::uint32_t>(mode) >= 3) return;
+    m_colorMode = mode;
+}
+
+void CJobDisplay::SetShowStartPoint(std::int32_t flag) { m_showStartPoint = flag; }
+void CJobDisplay::SetShowCutPath(std::int32_t flag) { m_showCutPath = flag; }
+void CJobDisplay::SetShowCutProcess(std::int32_t flag) { m_showCutProcess = flag; }
+void CJobDisplay::SetShowPR(std::int32_t flag) { m_showPR = flag; }
+void CJobDisplay::SetShowEngraveProcess(std::int32_t flag) { m_showEngraveProcess = flag; }
+void CJobDisplay::SetCutDelay(std::int32_t milliseconds) { m_cutDelay = milliseconds; }
+void CJobDisplay::SetEngraveDelay(std::int32_t milliseconds) { m_engraveDelay = milliseconds; }
