@@ -1,0 +1,55 @@
+#include "app/model_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "app/settings_file.h"
+
+namespace {
+
+constexpr std::string_view kListSection = "MODEL_LIST";
+constexpr std::string_view kItemPrefix = "item_";  // keys come back folded
+
+// The item number of a folded key that "Item_%d" formats for some number in
+// 1..count, or 0 for any other key.
+std::int64_t ItemNumber(std::string_view key, std::int32_t count) {
+    if (key.substr(0, kItemPrefix.size()) != kItemPrefix) return 0;
+    const std::string_view digits = key.substr(kItemPrefix.size());
+    if (digits.empty() || digits.size() > 10 || digits.front() == '0') return 0;
+    std::int64_t number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number <= count ? number : 0;
+}
+
+}  // namespace
+
+// Asking for Item_1 .. Item_No one by one would take minutes for a "No" near
+// 2^31; visiting the keys the section really holds, in item order, lists the
+// same models in the same order.
+void LoadModelList(const std::string& iniPath, std::vector<ModelInfo>* models) {
+    const SettingsFile settings = SettingsFile::Load(iniPath);
+    const std::int32_t count = settings.GetInt(kListSection, "No", 0);
+    std::vector<std::pair<std::int64_t, std::string>> items;
+    for (std::string& key : settings.Keys(kListSection)) {
+        const std::int64_t number = ItemNumber(key, count);
+        if (number > 0) items.emplace_back(number, std::move(key));
+    }
+    std::sort(items.begin(), items.end());
+
+    for (const auto& item : items) {
+        ModelInfo model;
+        const std::string name =
+            settings.GetString(kListSection, item.second, "", model.name.size() - 1);
+        if (name.empty()) continue;
+        std::copy(name.begin(), name.end(), model.name.begin());
+        model.width = settings.GetInt(name, "Width", 1000);
+        model.height = settings.GetInt(name, "Height", 600);
+        model.resolution = settings.GetInt(name, "Resolution", 1000);
+        model.resolutionY = model.resolution;
+        models->push_back(model);
+    }
+}

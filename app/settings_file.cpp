@@ -1,0 +1,96 @@
+#include "app/settings_file.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "app/leading_int.h"
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\v\f";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::string Fold(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+SettingsFile SettingsFile::Load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return SettingsFile{};
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return FromText(text);
+}
+
+SettingsFile SettingsFile::FromText(std::string_view text) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
+
+    SettingsFile file;
+    Section* current = nullptr;  // null: outside any section, or in a repeated one
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            const std::string_view name = Trim(line.substr(1, line.rfind(']') - 1));
+            auto [it, inserted] = file.m_sections.try_emplace(Fold(name));
+            current = inserted ? &it->second : nullptr;
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (current == nullptr || equals == std::string_view::npos) continue;
+        const std::string_view key = Trim(line.substr(0, equals));
+        if (key.empty()) continue;
+        current->try_emplace(Fold(key), Unquote(Trim(line.substr(equals + 1))));
+    }
+    return file;
+}
+
+const std::string* SettingsFile::Find(std::string_view section, std::string_view key) const {
+    const auto sectionIt = m_sections.find(Fold(section));
+    if (sectionIt == m_sections.end()) return nullptr;
+    const auto keyIt = sectionIt->second.find(Fold(key));
+    return keyIt == sectionIt->second.end() ? nullptr : &keyIt->second;
+}
+
+std::string SettingsFile::GetString(std::string_view section, std::string_view key,
+                                    std::string_view fallback, std::size_t maxLength) const {
+    const std::string* value = Find(section, key);
+    const std::string_view text = value != nullptr ? std::string_view(*value) : fallback;
+    return std::string(text.substr(0, maxLength));
+}
+
+std::int32_t SettingsFile::GetInt(std::string_view section, std::string_view key,
+                                  std::int32_t fallback) const {
+    const std::string* value = Find(section, key);
+    return value == nullptr || value->empty() ? fallback : ParseLeadingInt(*value);
+}
+
+std::vector<std::string> SettingsFile::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    const auto sectionIt = m_sections.find(Fold(section));
+    if (sectionIt == m_sections.end()) return keys;
+    for (const auto& entry : sectionIt->second) keys.push_back(entry.first);
+    return keys;
+}

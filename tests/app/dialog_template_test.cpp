@@ -1,0 +1,74 @@
+#include "app/dialog_template.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string_view>
+
+namespace {
+
+TEST(DialogTemplateTest, IdentifiersAreUniqueExceptTheUnnamedLabels) {
+    std::set<std::int32_t> seen;
+    int unnamed = 0;
+    for (const ControlSpec& spec : kMainDialogControls) {
+        if (spec.id == IDC_STATIC) {
+            ++unnamed;
+            EXPECT_EQ(spec.kind, ControlKind::Label);
+            continue;
+        }
+        EXPECT_TRUE(seen.insert(spec.id).second) << spec.id;
+    }
+    EXPECT_EQ(unnamed, 4);
+}
+
+TEST(DialogTemplateTest, EveryControlLiesInsideTheDialog) {
+    for (const ControlSpec& spec : kMainDialogControls) {
+        SCOPED_TRACE(spec.id);
+        EXPECT_GE(spec.x, 0);
+        EXPECT_GE(spec.y, 0);
+        EXPECT_GT(spec.w, 0);
+        EXPECT_GT(spec.h, 0);
+        EXPECT_LE(spec.x + spec.w, kDialogWidthDu);
+        EXPECT_LE(spec.y + spec.h, kDialogHeightDu);
+    }
+}
+
+TEST(DialogTemplateTest, StylesSitOnTheKindsTheyBelongTo) {
+    for (const ControlSpec& spec : kMainDialogControls) {
+        SCOPED_TRACE(spec.id);
+        if (spec.style & kStyleDigitsOnly) {
+            EXPECT_EQ(spec.kind, ControlKind::Edit);
+        }
+        if (spec.style & kStyleRightAlign) {
+            EXPECT_EQ(spec.kind, ControlKind::Label);
+        }
+        if (spec.style & kStyleDefault) {
+            EXPECT_EQ(spec.id, IDOK);
+        }
+        if (spec.style & kStyleHidden) {
+            EXPECT_EQ(spec.kind, ControlKind::PushButton);
+        }
+    }
+    // The delay of engraving and the displacements accept any text.
+    EXPECT_TRUE(FindControlSpec(IDC_CUT_DELAY)->style & kStyleDigitsOnly);
+    EXPECT_FALSE(FindControlSpec(IDC_ENGRAVE_DELAY)->style & kStyleDigitsOnly);
+    EXPECT_FALSE(FindControlSpec(IDC_OFFSET_X)->style & kStyleDigitsOnly);
+    EXPECT_EQ(std::string_view(FindControlSpec(IDC_SHOW_CUT_PROCESS)->caption), "Display ");
+    EXPECT_EQ(FindControlSpec(4242), nullptr);
+}
+
+TEST(DialogTemplateTest, DialogUnitsScaleByQuarterAndEighthBaseUnitsRounded) {
+    const PixelRect rect = DialogUnitsToPixels(160, 77, 8, 8, {7, 15});
+    EXPECT_EQ(rect.x, 280);  // 160 * 7 / 4
+    EXPECT_EQ(rect.y, 144);  // 77 * 15 / 8 = 144.375
+    EXPECT_EQ(rect.w, 14);
+    EXPECT_EQ(rect.h, 15);
+    const PixelRect halves = DialogUnitsToPixels(1, 1, 3, 4, {6, 12});
+    EXPECT_EQ(halves.x, 2);  // 1.5 rounds up
+    EXPECT_EQ(halves.y, 2);  // 1.5
+    EXPECT_EQ(halves.w, 5);  // 4.5
+    EXPECT_EQ(halves.h, 6);
+    EXPECT_EQ(DialogUnitsToPixels(-1, -1, 0, 0, {6, 12}).x, -2);
+}
+
+}  // namespace
