@@ -18,13 +18,15 @@
 #include "display/canvas_types.h"
 
 class Canvas {
-public:
+  public:
     // Largest surface accepted by Create, per side and in bytes.
     static constexpr std::int32_t kMaxSide = 16384;
     static constexpr std::int64_t kMaxBytes = std::int64_t{256} << 20;
 
     // Row length in bytes for a width, rounded up to a multiple of 4.
-    static std::int64_t StrideFor(std::int64_t width) { return ((width * 24 + 31) >> 3) & ~std::int64_t{3}; }
+    static std::int64_t StrideFor(std::int64_t width) {
+        return ((width * 24 + 31) >> 3) & ~std::int64_t{3};
+    }
 
     Canvas() = default;
 
@@ -38,7 +40,9 @@ public:
     std::int32_t Width() const { return m_width; }
     std::int32_t Height() const { return m_height; }
     std::int32_t Stride() const { return m_stride; }
-    const std::uint8_t* Row(std::int32_t y) const { return m_pixels.data() + std::int64_t{y} * m_stride; }
+    const std::uint8_t* Row(std::int32_t y) const {
+        return m_pixels.data() + std::int64_t{y} * m_stride;
+    }
     std::uint8_t* Row(std::int32_t y) { return m_pixels.data() + std::int64_t{y} * m_stride; }
 
     // The colour at (x, y); 0 outside the surface.
@@ -49,6 +53,7 @@ public:
     void SetPixel(std::int32_t x, std::int32_t y, Color color);
 
     // Selects a solid pen; later lines, arcs and rectangle outlines use it.
+    // Every width is drawn as 1 pixel: the preview only uses width 1.
     void SelectPen(Color color, std::int32_t width);
     Color PenColor() const { return m_penColor; }
     std::int32_t PenWidth() const { return m_penWidth; }
@@ -59,7 +64,8 @@ public:
     void LineTo(std::int32_t x, std::int32_t y);
     CanvasPoint CurrentPosition() const { return m_current; }
 
-    void SetArcDirection(int direction);  // kArcCounterClockwise or kArcClockwise
+    // kArcCounterClockwise or kArcClockwise; any other value is ignored.
+    void SetArcDirection(int direction);
     int ArcDirection() const { return m_arcDirection; }
 
     // The part of the ellipse inscribed in the rectangle that runs, in the
@@ -74,7 +80,12 @@ public:
     // point.
     void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
-private:
+  private:
+    // Fills [left, right) x [top, bottom), clipped; wide enough for any
+    // rectangle spanned by 32-bit corners.
+    void FillClipped(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                     Color color);
+
     std::vector<std::uint8_t> m_pixels;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;

@@ -1,0 +1,110 @@
+#include "display/canvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "display/canvas_line.h"
+
+namespace {
+
+constexpr Color kRectangleFill = 0xFFFFFF;
+
+// Colours are 0x00BBGGRR; the surface stores blue, green, red.
+void StoreBgr(std::uint8_t* pixel, Color color) {
+    pixel[0] = static_cast<std::uint8_t>(color >> 16);
+    pixel[1] = static_cast<std::uint8_t>(color >> 8);
+    pixel[2] = static_cast<std::uint8_t>(color);
+}
+
+}  // namespace
+
+bool Canvas::Create(std::int32_t width, std::int32_t height) {
+    m_pixels.clear();
+    m_pixels.shrink_to_fit();
+    m_width = m_height = m_stride = 0;
+    m_current = CanvasPoint{};
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+    const std::int64_t stride = StrideFor(width);
+    const std::int64_t bytes = stride * height;
+    if (bytes > kMaxBytes) return false;
+    try {
+        m_pixels.assign(static_cast<std::size_t>(bytes), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    m_stride = static_cast<std::int32_t>(stride);
+    return true;
+}
+
+Color Canvas::GetPixel(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+    const std::uint8_t* pixel = Row(y) + std::int64_t{x} * 3;
+    return Color{pixel[2]} | Color{pixel[1]} << 8 | Color{pixel[0]} << 16;
+}
+
+void Canvas::SetPixel(std::int32_t x, std::int32_t y, Color color) {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    StoreBgr(Row(y) + std::int64_t{x} * 3, color);
+}
+
+void Canvas::FillSolidRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           Color color) {
+    if (width <= 0 || height <= 0) return;
+    FillClipped(x, y, std::int64_t{x} + width, std::int64_t{y} + height, color);
+}
+
+void Canvas::FillClipped(std::int64_t left, std::int64_t top, std::int64_t right,
+                         std::int64_t bottom, Color color) {
+    left = std::max<std::int64_t>(left, 0);
+    top = std::max<std::int64_t>(top, 0);
+    right = std::min<std::int64_t>(right, m_width);
+    bottom = std::min<std::int64_t>(bottom, m_height);
+    if (left >= right || top >= bottom) return;
+    // Paint one row span, then copy it to the others.
+    const auto y0 = static_cast<std::int32_t>(top);
+    std::uint8_t* span = Row(y0) + left * 3;
+    const std::size_t spanBytes = static_cast<std::size_t>((right - left) * 3);
+    for (std::size_t i = 0; i < spanBytes; i += 3) StoreBgr(span + i, color);
+    for (auto y = y0 + 1; y < bottom; ++y) std::memcpy(Row(y) + left * 3, span, spanBytes);
+}
+
+void Canvas::SelectPen(Color color, std::int32_t width) {
+    m_penColor = color;
+    m_penWidth = width;
+}
+
+void Canvas::MoveTo(std::int32_t x, std::int32_t y) {
+    m_current = CanvasPoint{x, y};
+}
+
+void Canvas::LineTo(std::int32_t x, std::int32_t y) {
+    canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,
+                                    [this](std::int64_t px, std::int64_t py) {
+                                        SetPixel(static_cast<std::int32_t>(px),
+                                                 static_cast<std::int32_t>(py), m_penColor);
+                                    });
+    m_current = CanvasPoint{x, y};
+}
+
+void Canvas::SetArcDirection(int direction) {
+    if (direction == kArcCounterClockwise || direction == kArcClockwise) {
+        m_arcDirection = direction;
+    }
+}
+
+void Canvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                       std::int32_t bottom) {
+    const std::int64_t l = std::min(left, right);
+    const std::int64_t r = std::max(left, right);
+    const std::int64_t t = std::min(top, bottom);
+    const std::int64_t b = std::max(top, bottom);
+    if (l == r || t == b) return;
+    FillClipped(l + 1, t + 1, r - 1, b - 1, kRectangleFill);
+    FillClipped(l, t, r, t + 1, m_penColor);
+    FillClipped(l, b - 1, r, b, m_penColor);
+    FillClipped(l, t, l + 1, b, m_penColor);
+    FillClipped(r - 1, t, r, b, m_penColor);
+}

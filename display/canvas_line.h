@@ -1,0 +1,104 @@
+// The line rasteriser shared by Canvas::LineTo and the arc outline.
+//
+// Pixel i of a line (0 <= i <= n, n = the longer of |dx| and |dy|) steps i
+// along the major axis and k(i) = floor((2*i*m + n) / (2*n)) along the minor
+// axis, m being the shorter of |dx| and |dy|. That is the nearest pixel to the
+// ideal line; when the ideal position lies exactly halfway between two
+// pixels, the one nearer the end point wins. When |dx| == |dy| the line is a
+// diagonal and the choice of major axis does not matter.
+//
+// Because k(i) is a closed form, the first visible pixel is found by solving
+// for the range of i inside the surface rather than by walking towards it,
+// and the visible pixels are exactly those of the whole line.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace canvas_detail {
+
+__extension__ typedef __int128 Int128;
+
+// floor(a / b) and ceil(a / b) for b > 0.
+inline Int128 FloorDiv(Int128 a, Int128 b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+inline Int128 CeilDiv(Int128 a, Int128 b) {
+    return -FloorDiv(-a, b);
+}
+
+// Calls visit(x, y) for every pixel of the 8-connected line from (x0, y0) to
+// (x1, y1) that lies in [0, width) x [0, height), in order from the start.
+// The end pixel is visited only with includeEnd. Coordinates may be anywhere
+// in +-2^40; the cost is bounded by the surface, not by the line's length.
+template <class Visit>
+void ForEachLinePixel(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                      bool includeEnd, std::int64_t width, std::int64_t height, Visit&& visit) {
+    const std::int64_t dx = x1 - x0;
+    const std::int64_t dy = y1 - y0;
+    const std::int64_t adx = dx < 0 ? -dx : dx;
+    const std::int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const std::int64_t n = xMajor ? adx : ady;
+    const std::int64_t m = xMajor ? ady : adx;
+    const std::int64_t majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t major0 = xMajor ? x0 : y0;
+    const std::int64_t minor0 = xMajor ? y0 : x0;
+    const std::int64_t majorExtent = xMajor ? width : height;
+    const std::int64_t minorExtent = xMajor ? height : width;
+
+    std::int64_t first = 0;
+    std::int64_t last = includeEnd ? n : n - 1;
+    // Steps whose major coordinate lies in [0, majorExtent).
+    if (majorStep > 0) {
+        first = std::max(first, -major0);
+        last = std::min(last, majorExtent - 1 - major0);
+    } else {
+        first = std::max(first, major0 - (majorExtent - 1));
+        last = std::min(last, major0);
+    }
+    // Minor offsets k that stay in [0, minorExtent).
+    const std::int64_t kLow = minorStep > 0 ? -minor0 : minor0 - (minorExtent - 1);
+    const std::int64_t kHigh = minorStep > 0 ? minorExtent - 1 - minor0 : minor0;
+    if (m == 0) {
+        if (kLow > 0 || kHigh < 0) return;
+    } else {
+        // k(i) >= K  <=>  i >= ceil((2K - 1) n / 2m);  k(i) <= K  <=>  i < (2K + 1) n / 2m.
+        const Int128 twoM = Int128{2} * m;
+        const Int128 low = CeilDiv((Int128{2} * kLow - 1) * n, twoM);
+        const Int128 high = CeilDiv((Int128{2} * kHigh + 1) * n, twoM) - 1;
+        if (low > last || high < first) return;
+        first = std::max<std::int64_t>(first, static_cast<std::int64_t>(low));
+        last = std::min<std::int64_t>(last, static_cast<std::int64_t>(high));
+    }
+    if (first > last) return;
+
+    // Exact state at the first visible step; the remainder stays in [0, 2n).
+    const std::int64_t twoN = 2 * n;
+    std::int64_t k = 0;
+    std::int64_t remainder = 0;
+    if (n > 0) {
+        const Int128 numerator = Int128{2} * first * m + n;
+        k = static_cast<std::int64_t>(numerator / twoN);
+        remainder = static_cast<std::int64_t>(numerator - Int128{k} * twoN);
+    }
+    std::int64_t major = major0 + majorStep * first;
+    std::int64_t minor = minor0 + minorStep * k;
+    for (std::int64_t i = first;; ++i) {
+        if (xMajor) {
+            visit(major, minor);
+        } else {
+            visit(minor, major);
+        }
+        if (i == last) break;
+        major += majorStep;
+        remainder += 2 * m;
+        if (remainder >= twoN) {
+            remainder -= twoN;
+            minor += minorStep;
+        }
+    }
+}
+
+}  // namespace canvas_detail
