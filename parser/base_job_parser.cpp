@@ -1,3 +1,294 @@
 #include "parser/base_job_parser.h"
 
+#include <algorithm>
+
+#include "parser/byte_readers.h"
+#include "parser/command_table.h"
+#include "parser/job_format.h"
+
+namespace {
+
+constexpr std::uint32_t kFileNameMaxLength = 39;  // the 40th byte ends the name
+constexpr std::uint32_t kTrailerTagLength = 2;    // 'Y' 'E'
+constexpr std::uint32_t kChecksumLength = 2;
+constexpr std::uint32_t kTotalLengthLength = 4;
+
+}  // namespace
+
 CBaseJobParser::CBaseJobParser() = default;
+
+int CBaseJobParser::Attach(const std::uint8_t* data, std::uint32_t size) {
+    if (data == nullptr) return 0;
+    m_data = data;
+    m_dataSize = size;
+    return 1;
+}
+
+void CBaseJobParser::Parse() {
+    // Raised before the reset, so a subclass still sees the previous job.
+    OnParseBegin();
+    m_pos = 0;
+    ResetRecordedState();
+    m_errorFlags = 0;
+    if (m_checkMagic != 0 && CheckMagic() == 0) return;
+
+    while (m_pos < m_dataSize) {
+        const std::uint8_t byte = m_data[m_pos++];
+        if (byte == jobformat::kEsc) {
+            DecodeEscCommand();
+        } else if (jobformat::IsVectorPrefix(byte)) {
+            DecodeVectorCommand();
+        } else {
+            ++m_unknownCount;
+        }
+    }
+}
+
+void CBaseJobParser::ResetRecordedState() {
+    m_escLowV = {};
+    m_fileName = {};
+    m_bitMode = 0;
+    m_escOBit4 = 0;
+    m_escQ = {};
+    m_dotStep = 0;
+    m_escOBit0 = 0;
+    m_rleBase = 0;
+    m_escT = {};
+    m_escMBit4 = 0;
+    m_escY = 0;
+    m_escH = 0;
+    m_escR = 0;
+    m_checksumSum = 0;
+    m_checksumStored = 0;
+    m_unknownCount = 0;
+
+    m_penNumber = 0;
+    m_escJ = 0;
+    m_escS = 0;
+    m_escP = 0;
+    m_penDown = 0;
+
+    m_runningSum = 0;
+    m_sumEnd = 0;
+}
+
+int CBaseJobParser::CheckMagic() {
+    m_pos = 0;
+    if (m_dataSize < jobformat::kMagicSize) {
+        m_errorFlags |= jobformat::kErrorTruncated;
+        return 0;
+    }
+    const bool matches = std::equal(m_data, m_data + jobformat::kMagicSize, jobformat::kMagic);
+    m_pos = jobformat::kMagicSize;
+    if (!matches) {
+        m_errorFlags |= jobformat::kErrorBadMagic;
+        return 0;
+    }
+    return 1;
+}
+
+void CBaseJobParser::SetDescriptor(std::uint32_t start, std::uint32_t end) {
+    m_cmdStart = static_cast<std::int32_t>(start);
+    m_cmdLength = static_cast<std::int32_t>(end - start);
+    m_cmdPrefix = jobformat::kCommandPrefixLength;
+}
+
+void CBaseJobParser::DecodeEscCommand() {
+    using jobformat::ParamLayout;
+    const std::uint32_t start = m_pos - 1;
+    const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
+    // A command cut short by the end of the job, or a raster line too short
+    // to hold its position, is dropped whole: no hook, no partial values.
+    if (cmd.status != jobformat::ExtentStatus::kComplete) {
+        m_pos = cmd.end;
+        return;
+    }
+    const std::uint32_t params = start + jobformat::kCommandPrefixLength;
+    m_pos = cmd.end;
+    switch (cmd.shape.layout) {
+        case ParamLayout::kNotACommand:
+            ++m_unknownCount;
+            return;
+        case ParamLayout::kTrailer:
+            CheckTrailer();
+            OnJobEnd();
+            return;
+        default:
+            break;
+    }
+
+    switch (cmd.letter) {
+        case '0':
+        case '1':
+            SetDescriptor(start, cmd.end);
+            OnRasterLine();
+            break;
+        case 'C':
+            m_rleBase = static_cast<std::uint16_t>(ReadU8(m_data, params));
+            break;
+        case 'D':
+            m_dotStep = static_cast<std::uint16_t>(ReadU8(m_data, params));
+            break;
+        case 'F': {
+            const std::uint32_t copied = std::min(ReadU8(m_data, params), kFileNameMaxLength);
+            std::copy_n(m_data + params + 1, copied, m_fileName.begin());
+            m_fileName[copied] = '\0';
+            SetDescriptor(start, cmd.end);
+            OnFileName();
+            break;
+        }
+        case 'H':
+            m_escH = ReadU16BE(m_data, params);
+            break;
+        case 'J':
+            m_escJ = static_cast<std::uint16_t>(ReadU16BE(m_data, params));
+            SetDescriptor(start, cmd.end);
+            OnEscJ();
+            break;
+        case 'M': {
+            const std::uint32_t flags = ReadU8(m_data, params);
+            m_bitMode = static_cast<std::uint16_t>(flags & 3);
+            if ((flags & 0x10) != 0) m_escMBit4 = 1;
+            break;
+        }
+        case 'N':
+            m_penNumber = static_cast<std::uint16_t>(ReadU8(m_data, params));
+            OnPenSelect();
+            break;
+        case 'O': {
+            const std::uint32_t flags = ReadU8(m_data, params);
+            if ((flags & 0x10) != 0) m_escOBit4 = 1;
+            if ((flags & 0x01) != 0) m_escOBit0 = 1;
+            break;
+        }
+        case 'P':
+            m_escP = static_cast<std::uint16_t>(ReadU16BE(m_data, params));
+            SetDescriptor(start, cmd.end);
+            OnEscP();
+            break;
+        case 'Q':
+            m_escQ[0] = static_cast<std::uint16_t>(ReadU8(m_data, params));
+            m_escQ[1] = static_cast<std::uint16_t>(ReadU8(m_data, params + 1));
+            break;
+        case 'R':
+            m_escR = ReadU16BE(m_data, params);
+            break;
+        case 'S':
+            m_escS = static_cast<std::uint16_t>(ReadU16BE(m_data, params));
+            SetDescriptor(start, cmd.end);
+            OnEscS();
+            break;
+        case 'T':
+            for (std::uint32_t i = 0; i < m_escT.size(); ++i) {
+                m_escT[i] = static_cast<std::uint16_t>(ReadU8(m_data, params + i));
+            }
+            break;
+        case 'V':
+            OnEscV();
+            break;
+        case 'Y':
+            m_escY = ReadU32BE(m_data, params);
+            break;
+        case 'v':
+            std::copy_n(m_data + params, m_escLowV.size(), m_escLowV.begin());
+            break;
+        default:
+            // 'E', 'I', 'L', 'W', 'a', 'f', 'l', 'n': passed over unread.
+            break;
+    }
+}
+
+void CBaseJobParser::DecodeVectorCommand() {
+    using jobformat::ParamLayout;
+    const std::uint32_t start = m_pos - 1;
+    const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
+    if (cmd.status != jobformat::ExtentStatus::kComplete) {
+        m_pos = cmd.end;
+        return;
+    }
+    m_pos = cmd.end;
+    if (cmd.shape.layout == ParamLayout::kNotACommand) {
+        ++m_unknownCount;
+        return;
+    }
+
+    switch (cmd.letter) {
+        case 'A':
+            SetDescriptor(start, cmd.end);
+            OnMoveAbsolute();
+            break;
+        case 'R':
+            SetDescriptor(start, cmd.end);
+            OnLineRelative();
+            break;
+        case 'B':
+            SetDescriptor(start, cmd.end);
+            OnArcB();
+            break;
+        case 'C':
+            SetDescriptor(start, cmd.end);
+            OnArcC();
+            break;
+        case 'D':
+            m_penDown = 1;
+            OnPenDown();
+            break;
+        case 'U':
+            m_penDown = 0;
+            OnPenUp();
+            break;
+        case 'F':
+            OnVectorF();
+            break;
+        case 'J':
+            OnVectorJ();
+            break;
+        default:
+            // 'E', 's', 'S': passed over unread.
+            break;
+    }
+}
+
+int CBaseJobParser::CheckTrailer() {
+    // Each stage runs only if the one before passed; a failure leaves m_pos
+    // after the last byte consumed and the rest is read as top-level bytes.
+    if (std::uint64_t{m_pos} + kTrailerTagLength > m_dataSize) {
+        m_errorFlags |= jobformat::kErrorTruncated;
+        return 0;
+    }
+    for (const std::uint8_t expected : {std::uint8_t{'Y'}, std::uint8_t{'E'}}) {
+        if (m_data[m_pos++] != expected) {
+            m_errorFlags |= jobformat::kErrorTruncated;
+            ++m_unknownCount;
+            return 0;
+        }
+    }
+
+    if (std::uint64_t{m_pos} + kChecksumLength > m_dataSize) {
+        m_errorFlags |= jobformat::kErrorTruncated;
+        return 0;
+    }
+    // The sum covers everything up to the 'E'. Trailer checks come in stream
+    // order, so the running sum only ever grows forward: the job is summed
+    // once however many ESC 'B' it holds.
+    for (; m_sumEnd < m_pos; ++m_sumEnd) m_runningSum += m_data[m_sumEnd];
+    m_checksumSum = m_runningSum & 0xFFFF;
+    m_checksumStored = ReadU16BE(m_data, m_pos);
+    m_pos += kChecksumLength;
+    if (m_checksumSum != m_checksumStored) {
+        m_errorFlags |= jobformat::kErrorChecksumMismatch;
+        return 0;
+    }
+
+    if (std::uint64_t{m_pos} + kTotalLengthLength > m_dataSize) {
+        m_errorFlags |= jobformat::kErrorTruncated;
+        return 0;
+    }
+    const std::uint32_t totalLength = ReadU32BE(m_data, m_pos);
+    m_pos += kTotalLengthLength;
+    if (totalLength != m_dataSize) {
+        m_errorFlags |= jobformat::kErrorLengthMismatch;
+        return 0;
+    }
+    return 1;
+}

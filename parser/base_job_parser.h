@@ -99,6 +99,8 @@ private:
     void DecodeEscCommand();
     void DecodeVectorCommand();
     int CheckTrailer();
+    // Points the descriptor at the command from start up to end.
+    void SetDescriptor(std::uint32_t start, std::uint32_t end);
 
     // Running byte sum for the trailer checksum, so that a job with many
     // ESC 'B' is still summed once: m_sumEnd is the offset up to which

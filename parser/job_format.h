@@ -22,10 +22,10 @@ inline constexpr std::int32_t kCommandPrefixLength = 2;
 // eight are x and y.
 inline constexpr std::uint8_t kRasterForward = '0';
 inline constexpr std::uint8_t kRasterBackward = '1';
-inline constexpr std::uint32_t kRasterHeaderLength = 6;     // ESC, letter, N
-inline constexpr std::uint32_t kRasterMinimumBlock = 8;     // x and y
-inline constexpr std::uint32_t kVectorMoveLength = 10;      // 'A', 'R'
-inline constexpr std::uint32_t kVectorArcLength = 18;       // 'B', 'C'
+inline constexpr std::uint32_t kRasterHeaderLength = 6;  // ESC, letter, N
+inline constexpr std::uint32_t kRasterMinimumBlock = 8;  // x and y
+inline constexpr std::uint32_t kVectorMoveLength = 10;   // 'A', 'R'
+inline constexpr std::uint32_t kVectorArcLength = 18;    // 'B', 'C'
 
 // Trailer: ESC 'B' 'Y' 'E', checksum (u16), total length (u32).
 inline constexpr std::uint32_t kTrailerLength = 10;

@@ -1,0 +1,52 @@
+// A parser for tests that logs every hook with a copy of the parser's fields
+// at that moment, and parses from an exactly-sized heap buffer so that the
+// address sanitizer catches any read past the end of the job.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "parser/job_inspector.h"
+
+struct HookEvent {
+    Hook hook;
+    ParserState state;
+};
+
+class HookLog : public CJobInspector {
+  public:
+    void ParseJob(const std::vector<std::uint8_t>& job) {
+        auto buffer = std::make_unique<std::uint8_t[]>(job.size());
+        std::copy(job.begin(), job.end(), buffer.get());
+        Attach(buffer.get(), static_cast<std::uint32_t>(job.size()));
+        m_buffer = std::move(buffer);
+        events.clear();
+        Parse();
+    }
+
+    std::vector<Hook> Hooks() const {
+        std::vector<Hook> hooks;
+        for (const HookEvent& e : events) hooks.push_back(e.hook);
+        return hooks;
+    }
+
+    std::vector<HookEvent> events;
+
+  protected:
+    void OnHook(Hook hook) override {
+        events.push_back({hook, State()});
+        if (!HookHasDescriptor(hook)) return;
+        // A descriptor hook may read its whole command without checks.
+        EXPECT_GE(m_cmdStart, 0);
+        EXPECT_LE(std::uint64_t(m_cmdStart) + std::uint64_t(m_cmdLength), m_dataSize);
+        std::uint32_t touched = 0;
+        for (std::int32_t i = 0; i < m_cmdLength; ++i) touched += m_data[m_cmdStart + i];
+        (void)touched;
+    }
+
+  private:
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+};
