@@ -1,0 +1,67 @@
+#include "display/bitmap_file.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "display/atomic_file.h"
+#include "display/canvas.h"
+
+namespace {
+
+void PutU16(std::uint8_t* out, std::uint32_t value) {
+    out[0] = static_cast<std::uint8_t>(value);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutU32(std::uint8_t* out, std::uint32_t value) {
+    PutU16(out, value & 0xFFFF);
+    PutU16(out + 2, value >> 16);
+}
+
+}  // namespace
+
+std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width,
+                                                           std::int32_t height) {
+    const auto imageSize = static_cast<std::uint32_t>(Canvas::StrideFor(width) * height);
+    std::array<std::uint8_t, kBitmapHeadersSize> headers{};
+    std::uint8_t* h = headers.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    PutU32(h + 2, imageSize + kBitmapHeadersSize);  // whole file
+    PutU32(h + 10, kBitmapHeadersSize);             // pixels follow the headers
+    PutU32(h + 14, 40);
+    PutU32(h + 18, static_cast<std::uint32_t>(width));
+    PutU32(h + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up
+    PutU16(h + 26, 1);
+    PutU16(h + 28, 24);
+    PutU32(h + 34, imageSize);
+    // Compression, resolutions and colour counts stay 0.
+    return headers;
+}
+
+int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t height,
+                      const std::string& path, std::string* error) {
+    if (width < 1 || height < 1 || width > canvas.Width() || height > canvas.Height()) {
+        if (error != nullptr) *error = "no image of that size on the canvas";
+        return 0;
+    }
+    const auto stride = static_cast<std::size_t>(Canvas::StrideFor(width));
+    const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
+    // One zero-padded row, reused for every row of the file.
+    std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[stride]());
+    if (!row) {
+        if (error != nullptr) *error = "out of memory";
+        return 0;
+    }
+
+    AtomicFile file;
+    const auto headers = BitmapHeaders(width, height);
+    if (!file.Open(path, error) || !file.Write(headers.data(), headers.size(), error)) return 0;
+    // The canvas is stored top-down, the file bottom-up.
+    for (std::int32_t y = height - 1; y >= 0; --y) {
+        std::memcpy(row.get(), canvas.Row(y), pixelBytes);
+        if (!file.Write(row.get(), stride, error)) return 0;
+    }
+    return file.Commit(error) ? 1 : 0;
+}
