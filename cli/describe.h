@@ -1,0 +1,20 @@
+// Words for what the parser found, shared by the subcommands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parser/job_inspector.h"
+
+// "ESC 'N'", "G 'R'", "P 'A'"; letters that are not printable as "ESC 0x05".
+std::string CommandName(std::uint8_t prefix, std::uint8_t letter);
+
+// One phrase per error bit that is set, lowest bit first.
+std::vector<std::string> ErrorBitWords(std::uint32_t errorFlags);
+
+// The ESC 'F' name: the bytes up to the zero byte, read as Latin-1.
+std::string FileNameUtf8(const ParserState& state);
+
+std::string Latin1ToUtf8(std::string_view latin1);

@@ -1,0 +1,231 @@
+#include "cli/dump_command.h"
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "cli/describe.h"
+#include "cli/job_walker.h"
+#include "cli/read_file.h"
+#include "parser/byte_readers.h"
+#include "parser/job_format.h"
+
+namespace {
+
+constexpr std::uint32_t kParams = jobformat::kCommandPrefixLength;
+constexpr std::uint32_t kHexBytesShown = 16;
+
+std::string Hex(const std::uint8_t* bytes, std::uint32_t count) {
+    std::string text;
+    char one[4];
+    for (std::uint32_t i = 0; i < count && i < kHexBytesShown; ++i) {
+        std::snprintf(one, sizeof one, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += one;
+    }
+    if (count > kHexBytesShown) text += " ...";
+    return text;
+}
+
+std::string Flags(std::uint32_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+// The parameters of a complete command, decoded; all its bytes are inside
+// the job.
+void DescribeEscParameters(const StreamItem& item, std::ostream& line) {
+    const std::uint8_t* d = item.bytes;
+    switch (item.command.letter) {
+        case '0':
+        case '1':
+            line << " raster N=" << ReadU32BE(d, kParams) << " x=" << ReadS32BE(d, kParams + 4)
+                 << " y=" << ReadS32BE(d, kParams + 8) << " data=" << item.length - 14 << " bytes";
+            break;
+        case 'C':
+            line << " threshold=" << ReadU8(d, kParams);
+            break;
+        case 'D':
+            line << " step=" << ReadU8(d, kParams);
+            break;
+        case 'F': {
+            const std::uint32_t n = ReadU8(d, kParams);
+            line << " n=" << n << " name=\""
+                 << Latin1ToUtf8({reinterpret_cast<const char*>(d + kParams + 1), n}) << '"';
+            break;
+        }
+        case 'I':
+            line << " n=" << ReadU8(d, kParams);
+            break;
+        case 'H':
+        case 'J':
+        case 'P':
+        case 'R':
+        case 'S':
+            line << " value=" << ReadU16BE(d, kParams);
+            break;
+        case 'M':
+            line << " flags=" << Flags(ReadU8(d, kParams)) << " mode=" << (ReadU8(d, kParams) & 3);
+            break;
+        case 'N':
+            line << " pen=" << ReadU8(d, kParams);
+            break;
+        case 'O':
+        case 'a':
+        case 'f':
+            line << " value=" << Flags(ReadU8(d, kParams));
+            break;
+        case 'Q':
+            line << " a=" << ReadU8(d, kParams) << " b=" << ReadU8(d, kParams + 1);
+            break;
+        case 'Y':
+            line << " value=" << ReadU32BE(d, kParams);
+            break;
+        case 'V':
+        case 'W':
+            break;
+        default:  // 'E', 'L', 'T', 'l', 'n', 'v'
+            line << " bytes=" << Hex(d + kParams, item.length - kParams);
+            break;
+    }
+}
+
+void DescribeVectorParameters(const StreamItem& item, std::ostream& line) {
+    const std::uint8_t* d = item.bytes;
+    switch (item.command.letter) {
+        case 'A':
+            line << " x=" << ReadS32BE(d, kParams) << " y=" << ReadS32BE(d, kParams + 4);
+            break;
+        case 'R':
+            line << " dx=" << ReadS32BE(d, kParams) << " dy=" << ReadS32BE(d, kParams + 4);
+            break;
+        case 'B':
+        case 'C':
+            line << " end=(" << ReadS32BE(d, kParams) << ',' << ReadS32BE(d, kParams + 4)
+                 << ") centre=(" << ReadS32BE(d, kParams + 8) << ',' << ReadS32BE(d, kParams + 12)
+                 << ')';
+            break;
+        case 'D':
+            line << " pen down";
+            break;
+        case 'U':
+            line << " pen up";
+            break;
+        case 'E':
+        case 's':
+            line << " bytes=" << Hex(d + kParams, item.length - kParams);
+            break;
+        default:  // 'F', 'J', 'S'
+            break;
+    }
+}
+
+void DescribeCommand(const StreamItem& item, std::ostream& line) {
+    if (item.length < kParams) {
+        line << (item.prefix == jobformat::kEsc ? "ESC" : std::string(1, char(item.prefix)))
+             << " without a letter: cut short by the end of the job";
+        return;
+    }
+    line << CommandName(item.prefix, item.command.letter);
+    switch (item.command.status) {
+        case jobformat::ExtentStatus::kCutShort:
+            line << " cut short by the end of the job, dropped";
+            return;
+        case jobformat::ExtentStatus::kBlockTooShort:
+            line << " raster N=" << ReadU32BE(item.bytes, kParams)
+                 << " too short for x and y, skipped";
+            return;
+        case jobformat::ExtentStatus::kComplete:
+            break;
+    }
+    if (item.command.shape.layout == jobformat::ParamLayout::kNotACommand) {
+        line << " not a command";
+    } else if (item.prefix == jobformat::kEsc) {
+        DescribeEscParameters(item, line);
+    } else {
+        DescribeVectorParameters(item, line);
+    }
+}
+
+class CDumpWalker : public CJobWalker {
+  public:
+    explicit CDumpWalker(std::ostream& out) : m_out(out) {}
+
+  protected:
+    void OnItem(const StreamItem& item) override {
+        char position[32];
+        std::snprintf(position, sizeof position, "%10u %8u  ", item.offset, item.length);
+        std::ostringstream line;
+        switch (item.kind) {
+            case ItemKind::kMagic:
+                line << "magic " << (item.magicOk ? "ok" : "bad: ")
+                     << (item.magicOk ? "" : Hex(item.bytes, item.length));
+                break;
+            case ItemKind::kUnknownRun:
+                line << item.length << " unknown byte" << (item.length == 1 ? "" : "s") << ": "
+                     << Hex(item.bytes, item.length);
+                break;
+            case ItemKind::kTrailer:
+                DescribeTrailer(item, line);
+                break;
+            case ItemKind::kCommand:
+                DescribeCommand(item, line);
+                break;
+        }
+        m_out << position << line.str() << '\n';
+    }
+
+  private:
+    void DescribeTrailer(const StreamItem& item, std::ostream& line) const {
+        line << CommandName(item.prefix, 'B') << " trailer: ";
+        switch (item.trailer) {
+            case TrailerOutcome::kPassed:
+                line << "ok, checksum " << m_checksumSum << ", length " << m_dataSize;
+                return;
+            case TrailerOutcome::kTagCutShort:
+                line << "tag cut short by the end of the job";
+                return;
+            case TrailerOutcome::kTagMismatch:
+                line << "tag is not 'Y' 'E'";
+                return;
+            case TrailerOutcome::kChecksumCutShort:
+                line << "checksum cut short by the end of the job";
+                return;
+            case TrailerOutcome::kChecksumMismatch:
+                line << "checksum mismatch, computed " << m_checksumSum << ", stored "
+                     << m_checksumStored;
+                return;
+            case TrailerOutcome::kLengthCutShort:
+                line << "checksum ok (" << m_checksumSum
+                     << "), total length cut short by the end of the job";
+                return;
+            case TrailerOutcome::kLengthMismatch:
+                line << "checksum ok (" << m_checksumSum << "), total length "
+                     << ReadU32BE(item.bytes, item.length - 4) << " differs from the job size "
+                     << m_dataSize;
+                return;
+        }
+    }
+
+    std::ostream& m_out;
+};
+
+}  // namespace
+
+int RunDump(const std::string& jobPath, std::ostream& out, std::ostream& err) {
+    std::vector<std::uint8_t> job;
+    if (!LoadJob(jobPath, job, err)) return kExitCannotRead;
+    out << "    offset   length  command\n";
+    CDumpWalker walker(out);
+    walker.Walk(job);
+    return walker.State().errorFlags == 0 ? kExitOk : kExitJobErrors;
+}
+
+void RegisterDumpCommand(CLI::App& app, CliContext& context) {
+    auto jobPath = std::make_shared<std::string>();
+    CLI::App* dump = app.add_subcommand("dump", "List every command of a job in stream order");
+    dump->add_option("JOB", *jobPath, "Job file (.prn, .plt)")->required();
+    dump->callback(
+        [jobPath, &context] { context.status = RunDump(*jobPath, context.out, context.err); });
+}

@@ -1,0 +1,160 @@
+#include "cli/info_command.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "cli/describe.h"
+#include "cli/job_walker.h"
+#include "cli/read_file.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Counts hooks and command kinds; with a trace stream, also writes each hook
+// as one JSON line while the parse runs, so a long trace is never held.
+class CInfoWalker : public CJobWalker {
+  public:
+    explicit CInfoWalker(std::ostream* trace = nullptr) : m_trace(trace) {}
+
+    std::array<std::uint64_t, kHookCount> hookCounts{};
+    std::map<std::string, std::uint64_t> commandCounts;
+    std::uint64_t trailers = 0;
+
+  protected:
+    void OnItem(const StreamItem& item) override {
+        if (item.kind == ItemKind::kTrailer) ++trailers;
+        if (item.kind != ItemKind::kCommand) return;
+        std::string name = CommandName(item.prefix, item.command.letter);
+        if (item.command.status != jobformat::ExtentStatus::kComplete) name += " (dropped)";
+        ++commandCounts[name];
+    }
+
+    void OnWalkHook(Hook hook) override {
+        ++hookCounts[static_cast<std::size_t>(hook)];
+        if (m_trace == nullptr) return;
+        Json entry{{"hook", HookName(hook)}};
+        if (hook != Hook::kParseBegin) entry["pos"] = m_pos;
+        if (HookHasDescriptor(hook)) {
+            entry["cmdStart"] = m_cmdStart;
+            entry["cmdLength"] = m_cmdLength;
+        }
+        *m_trace << (m_firstTraceEntry ? "\n    " : ",\n    ") << entry.dump();
+        m_firstTraceEntry = false;
+    }
+
+  private:
+    std::ostream* m_trace;
+    bool m_firstTraceEntry = true;
+};
+
+Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
+    Json hooks = Json::object();
+    for (std::size_t i = 0; i < kHookCount; ++i) {
+        hooks[HookName(static_cast<Hook>(i))] = walker.hookCounts[i];
+    }
+    return Json{
+        {"size", s.dataSize},
+        {"errorFlags", s.errorFlags},
+        {"unknownCount", s.unknownCount},
+        {"checksumSum", s.checksumSum},
+        {"checksumStored", s.checksumStored},
+        {"pos", s.pos},
+        {"fileName", FileNameUtf8(s)},
+        {"penNumber", s.penNumber},
+        {"bitMode", s.bitMode},
+        {"dotStep", s.dotStep},
+        {"rleBase", s.rleBase},
+        {"escMBit4", s.escMBit4},
+        {"escOBit4", s.escOBit4},
+        {"escOBit0", s.escOBit0},
+        {"escH", s.escH},
+        {"escR", s.escR},
+        {"escY", s.escY},
+        {"escJ", s.escJ},
+        {"escS", s.escS},
+        {"escP", s.escP},
+        {"penDown", s.penDown},
+        {"escQ", s.escQ},
+        {"escT", s.escT},
+        {"escLowV", s.escLowV},
+        {"hooks", hooks},
+    };
+}
+
+void WriteText(const std::string& path, const ParserState& s, const CInfoWalker& walker,
+               std::ostream& out) {
+    const bool magicOk =
+        (s.errorFlags & jobformat::kErrorBadMagic) == 0 && !(s.dataSize < jobformat::kMagicSize);
+    out << "Job:            " << path << '\n';
+    out << "Size:           " << s.dataSize << " bytes\n";
+    out << "Magic:          " << (magicOk ? "ok" : "not 'LTT'") << '\n';
+    if (walker.trailers == 0) {
+        out << "Trailer:        none\n";
+    } else {
+        out << "Trailer:        " << walker.trailers << " found; last checksum computed "
+            << s.checksumSum << ", stored " << s.checksumStored << '\n';
+    }
+    out << "Errors:         ";
+    const std::vector<std::string> words = ErrorBitWords(s.errorFlags);
+    if (words.empty()) out << "none\n";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        out << (i == 0 ? "" : "                ") << words[i] << '\n';
+    }
+    out << "Unknown bytes:  " << s.unknownCount << '\n';
+    out << "Decoded up to:  " << s.pos << '\n';
+    out << "Commands:\n";
+    if (walker.commandCounts.empty()) out << "  none\n";
+    for (const auto& [name, count] : walker.commandCounts) {
+        out << "  " << name << std::string(name.size() < 18 ? 18 - name.size() : 1, ' ') << count
+            << '\n';
+    }
+    out << "File name:      \"" << FileNameUtf8(s) << "\"\n";
+    out << "Raster:         bit mode " << s.bitMode << ", dot step " << s.dotStep
+        << ", run-length threshold " << (s.rleBase == 0 ? 192 : s.rleBase) << '\n';
+    out << "Last pen:       " << s.penNumber << '\n';
+}
+
+}  // namespace
+
+int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
+    std::vector<std::uint8_t> job;
+    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
+
+    CInfoWalker walker;
+    walker.Walk(job);
+    const ParserState state = walker.State();
+    const int status = state.errorFlags == 0 ? kExitOk : kExitJobErrors;
+
+    if (!options.json && !options.trace) {
+        WriteText(options.jobPath, state, walker, out);
+        return status;
+    }
+    const std::string summary = SummaryJson(state, walker).dump(2);
+    if (!options.trace) {
+        out << summary << '\n';
+        return status;
+    }
+    // The summary without its closing brace, then the trace streamed from a
+    // second parse of the same bytes (a parse is repeatable).
+    out << summary.substr(0, summary.size() - 2) << ",\n  \"trace\": [";
+    CInfoWalker tracer(&out);
+    tracer.Walk(job);
+    out << "\n  ]\n}\n";
+    return status;
+}
+
+void RegisterInfoCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* info = app.add_subcommand("info", "Summarise what the parser finds in a job");
+    info->add_option("JOB", options->jobPath, "Job file (.prn, .plt)")->required();
+    info->add_flag("--json", options->json, "Print the parser's fields as one JSON object");
+    info->add_flag("--trace", options->trace,
+                   "JSON with every hook in raising order (implies --json)");
+    info->callback(
+        [options, &context] { context.status = RunInfo(*options, context.out, context.err); });
+}

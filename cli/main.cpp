@@ -1,0 +1,20 @@
+#include <iostream>
+
+#include "cli/cli_app.h"
+#include "cli/dump_command.h"
+#include "cli/info_command.h"
+
+namespace {
+
+// One line per subcommand.
+void RegisterAll(CLI::App& app, CliContext& context) {
+    RegisterInfoCommand(app, context);
+    RegisterDumpCommand(app, context);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CliContext context{std::cout, std::cerr};
+    return RunCli(argc, argv, context, RegisterAll);
+}

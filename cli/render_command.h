@@ -1,0 +1,27 @@
+// lumikor-cli render JOB -o OUT [...]: draws a job as the desktop program
+// does for one load and writes the picture as a bitmap or PNG file.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "cli/cli_app.h"
+
+struct RenderOptions {
+    std::string jobPath;
+    std::string outPath;                  // .bmp or .png
+    std::string model = "1000,600,1000";  // width mm, height mm, dots per inch
+    std::string canvas = "910,620";       // pixels
+    std::string display = "all";          // all, raster, vector
+    std::string color = "file";           // file, type, end-speed
+    std::string offset = "0,0";           // dots
+    bool cutPath = false;
+    bool startPoints = false;
+    bool wholeCanvas = false;  // the whole canvas, grey frame included, not just the bed
+};
+
+// Exit status: 0 when written (a job with error bits too, with a warning),
+// 1 when the job cannot be read or OUT cannot be written, 2 on a usage error.
+int RunRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
+
+void RegisterRenderCommand(CLI::App& app, CliContext& context);
