@@ -1,0 +1,6 @@
+// The application icon as Qt takes it.
+#pragma once
+
+#include <QIcon>
+
+QIcon MakeAppIcon();

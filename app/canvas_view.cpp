@@ -1,0 +1,48 @@
+#include "app/canvas_view.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QThread>
+#include <QtMath>
+
+#include "display/canvas.h"
+
+CanvasView::CanvasView(const Canvas* canvas, QWidget* parent) : QWidget(parent), m_canvas(canvas) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CanvasView::FitToCanvas() {
+    const qreal ratio = devicePixelRatioF();
+    resize(qCeil(m_canvas->Width() / ratio), qCeil(m_canvas->Height() / ratio));
+}
+
+void CanvasView::Present(const Canvas& canvas, const CanvasRect& rect) {
+    if (&canvas != m_canvas) return;
+    // Canvas pixels to logical coordinates, widened to whole logical pixels.
+    const qreal ratio = devicePixelRatioF();
+    const int left = qFloor(rect.left / ratio);
+    const int top = qFloor(rect.top / ratio);
+    const int right = qCeil((rect.right + 1) / ratio);
+    const int bottom = qCeil((rect.bottom + 1) / ratio);
+    repaint(left, top, right - left, bottom - top);
+}
+
+void CanvasView::Pause(std::uint32_t milliseconds) {
+    QThread::msleep(milliseconds);
+}
+
+void CanvasView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (!m_canvas->HasSurface()) {
+        painter.fillRect(event->rect(), palette().window());
+        return;
+    }
+    // Wraps the canvas rows without copying; the image lives only while
+    // painting, when the display is not drawing.
+    QImage image(m_canvas->Row(0), m_canvas->Width(), m_canvas->Height(), m_canvas->Stride(),
+                 QImage::Format_BGR888);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    painter.drawImage(QPointF(0, 0), image);
+}

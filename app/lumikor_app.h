@@ -1,0 +1,9 @@
+// CLumikorApp: runs the main dialog and ends the program when it closes.
+#pragma once
+
+class CLumikorApp {
+  public:
+    // Shows the dialog modally until the user closes it. Always 0: the
+    // program ends with the dialog, however it was closed.
+    int InitInstance();
+};

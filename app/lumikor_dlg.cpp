@@ -1,0 +1,428 @@
+#include "app/lumikor_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "app/app_icon.h"
+#include "app/canvas_view.h"
+#include "app/dialog_font.h"
+#include "app/dialog_template.h"
+#include "app/file_buffer.h"
+#include "app/leading_int.h"
+#include "app/model_list.h"
+
+namespace {
+
+constexpr int IDCANCEL = 2;
+
+// A command message posted to the dialog, delivered by the event loop.
+class CommandEvent : public QEvent {
+  public:
+    CommandEvent(quintptr wParam, qintptr lParam)
+        : QEvent(Kind()), m_wParam(wParam), m_lParam(lParam) {}
+    static QEvent::Type Kind() {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    quintptr WParam() const { return m_wParam; }
+    qintptr LParam() const { return m_lParam; }
+
+  private:
+    quintptr m_wParam;
+    qintptr m_lParam;
+};
+
+QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
+    const QString caption = QString::fromUtf8(spec.caption);
+    switch (spec.kind) {
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(caption, parent);
+            // Enter is routed by the dialog itself (keyPressEvent).
+            button->setAutoDefault(false);
+            button->setDefault(spec.style & kStyleDefault);
+            return button;
+        }
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(caption, parent);
+            box->setAutoFillBackground(true);  // opaque, as a button control is
+            return box;
+        }
+        case ControlKind::Edit:
+            return new QLineEdit(parent);
+        case ControlKind::DropDownList:
+            return new QComboBox(parent);
+        case ControlKind::GroupBox:
+            return new QGroupBox(caption, parent);
+        case ControlKind::Label: {
+            auto* label = new QLabel(caption, parent);
+            label->setAlignment(((spec.style & kStyleRightAlign) ? Qt::AlignRight : Qt::AlignLeft) |
+                                Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::Static:
+            return new QWidget(parent);
+    }
+    return nullptr;
+}
+
+// Frames and labels neither take clicks nor cover the controls beside them.
+bool IsBackdrop(ControlKind kind) {
+    return kind == ControlKind::GroupBox || kind == ControlKind::Label ||
+           kind == ControlKind::Static;
+}
+
+QString ToText(std::int32_t value) {
+    return QString::number(value);
+}
+
+}  // namespace
+
+std::int32_t GetWindowInt(const QLineEdit* edit) {
+    return WindowTextToInt(
+        edit->text().left(static_cast<qsizetype>(kWindowTextLimit)).toStdString());
+}
+
+CLumikorDlg::CLumikorDlg(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Lumikor"));
+    CreateControls();
+    ConnectHandlers();
+    OnInitDialog();
+}
+
+CLumikorDlg::~CLumikorDlg() {
+    // Focus changes while the children go away must not reach the handlers.
+    for (QLineEdit* edit : {m_cutDelayEdit, m_engraveDelayEdit, m_offsetXEdit, m_offsetYEdit}) {
+        edit->removeEventFilter(this);
+    }
+}
+
+void CLumikorDlg::CreateControls() {
+    const QFont font = ChooseDialogFont();
+    setFont(font);
+    const DialogBaseUnits units = MeasureBaseUnits(font);
+    const PixelRect client = DialogUnitsToPixels(0, 0, kDialogWidthDu, kDialogHeightDu, units);
+    setFixedSize(client.w, client.h);
+
+    for (const ControlSpec& spec : kMainDialogControls) {
+        QWidget* control = CreateControl(spec, this);
+        control->setFont(font);
+        PixelRect rect = DialogUnitsToPixels(spec.x, spec.y, spec.w, spec.h, units);
+        // A list's rectangle includes its opened list; the closed box is as
+        // tall as the font needs.
+        if (spec.kind == ControlKind::DropDownList) rect.h = control->sizeHint().height();
+        // The fallback fonts set Latin text wider than the template's face;
+        // texts grow away from their aligned edge instead of being cut.
+        if (spec.kind == ControlKind::Label || spec.kind == ControlKind::CheckBox) {
+            const int needed = control->sizeHint().width();
+            if (needed > rect.w) {
+                if (spec.style & kStyleRightAlign) rect.x -= needed - rect.w;
+                rect.w = needed;
+            }
+        }
+        control->setGeometry(rect.x, rect.y, rect.w, rect.h);
+        if (spec.style & kStyleHidden) control->hide();
+        if (IsBackdrop(spec.kind)) {
+            control->setAttribute(Qt::WA_TransparentForMouseEvents);
+            control->setFocusPolicy(Qt::NoFocus);
+        }
+        if (spec.style & kStyleDigitsOnly) control->installEventFilter(&m_digitKeyFilter);
+        m_controls.push_back(control);
+    }
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        if (IsBackdrop(kMainDialogControls[i].kind)) m_controls[i]->lower();
+    }
+
+    m_modelCombo = static_cast<QComboBox*>(GetDlgItem(IDC_MODEL));
+    m_displayModeCombo = static_cast<QComboBox*>(GetDlgItem(IDC_DISPLAY_MODE));
+    m_colorModeCombo = static_cast<QComboBox*>(GetDlgItem(IDC_COLOR_MODE));
+    m_jobPathEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_JOB_PATH));
+    m_cutDelayEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_CUT_DELAY));
+    m_engraveDelayEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_ENGRAVE_DELAY));
+    m_resolutionEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_RESOLUTION));
+    m_heightEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_HEIGHT));
+    m_widthEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_WIDTH));
+    m_offsetXEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_OFFSET_X));
+    m_offsetYEdit = static_cast<QLineEdit*>(GetDlgItem(IDC_OFFSET_Y));
+    m_startPointCheck = static_cast<QCheckBox*>(GetDlgItem(IDC_SHOW_START_POINT));
+    m_cutPathCheck = static_cast<QCheckBox*>(GetDlgItem(IDC_SHOW_CUT_PATH));
+    m_cutProcessCheck = static_cast<QCheckBox*>(GetDlgItem(IDC_SHOW_CUT_PROCESS));
+    m_showPRCheck = static_cast<QCheckBox*>(GetDlgItem(IDC_SHOW_PR));
+    m_engraveProcessCheck = static_cast<QCheckBox*>(GetDlgItem(IDC_SHOW_ENGRAVE_PROCESS));
+    m_displayArea = GetDlgItem(IDC_DISPLAY_AREA);
+
+    // The canvas is far larger than its anchor control and covers the
+    // dialog from the anchor's corner, above every control.
+    m_canvasView = new CanvasView(&m_display.GetCanvas(), this);
+    m_canvasView->move(m_displayArea->pos());
+    m_canvasView->raise();
+}
+
+QWidget* CLumikorDlg::GetDlgItem(int id) const {
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        if (kMainDialogControls[i].id == id) return m_controls[i];
+    }
+    return nullptr;
+}
+
+void CLumikorDlg::ConnectHandlers() {
+    const auto onClick = [this](int id, void (CLumikorDlg::*handler)()) {
+        connect(static_cast<QAbstractButton*>(GetDlgItem(id)), &QAbstractButton::clicked, this,
+                [this, handler] { (this->*handler)(); });
+    };
+    connect(static_cast<QAbstractButton*>(GetDlgItem(IDOK)), &QAbstractButton::clicked, this,
+            [this] { OnCommand(IDOK, 0); });
+    onClick(IDC_TEST, &CLumikorDlg::OnBnClickedTest);
+    onClick(IDC_OPEN_FILE, &CLumikorDlg::OnBnClickedOpenFile);
+    onClick(IDC_SETTING, &CLumikorDlg::OnBnClickedSetting);
+    onClick(IDC_SAVE_IMAGE, &CLumikorDlg::OnBnClickedSaveImage);
+    onClick(IDC_REDRAW, &CLumikorDlg::OnBnClickedRedraw);
+    onClick(IDC_SHOW_START_POINT, &CLumikorDlg::OnBnClickedShowStartPoint);
+    onClick(IDC_SHOW_CUT_PATH, &CLumikorDlg::OnBnClickedShowCutPath);
+    onClick(IDC_SHOW_CUT_PROCESS, &CLumikorDlg::OnBnClickedShowCutProcess);
+    onClick(IDC_SHOW_PR, &CLumikorDlg::OnBnClickedShowPR);
+    onClick(IDC_SHOW_ENGRAVE_PROCESS, &CLumikorDlg::OnBnClickedShowEngraveProcess);
+
+    // activated: only the user's choice, never a change made by the program.
+    connect(m_modelCombo, &QComboBox::activated, this, [this] { OnCbnSelendokModel(); });
+    connect(m_displayModeCombo, &QComboBox::activated, this,
+            [this] { OnCbnSelendokDisplayMode(); });
+    connect(m_colorModeCombo, &QComboBox::activated, this, [this] { OnCbnSelendokColorMode(); });
+
+    // "Lost focus" is watched as the focus-out event itself: editingFinished
+    // would also fire on Enter and skip an unchanged text.
+    for (QLineEdit* edit : {m_cutDelayEdit, m_engraveDelayEdit, m_offsetXEdit, m_offsetYEdit}) {
+        edit->installEventFilter(this);
+    }
+}
+
+void CLumikorDlg::OnInitDialog() {
+    const QIcon icon = MakeAppIcon();
+    setWindowIcon(icon);
+    setWindowTitle(QStringLiteral("Lumikor 20140527"));
+    // No length limit: the path is as long as the directory needs.
+    m_iniPath = QDir::currentPath() + QStringLiteral("/Lumikor.ini");
+    LoadModelList();
+
+    m_canvasDesc = CanvasDesc{910, 620, m_canvasView, IDC_DISPLAY_AREA};
+    m_display.SetCanvas(&m_canvasDesc);
+    m_canvasView->FitToCanvas();
+    m_display.ClearCanvas();
+    FillModelCombo();
+
+    m_widthEdit->setText(ToText(1000));
+    m_heightEdit->setText(ToText(600));
+    m_resolutionEdit->setText(ToText(1000));
+    ApplyModelEdits();
+
+    {
+        const QSignalBlocker blocker(m_displayModeCombo);
+        m_displayModeCombo->addItems(
+            {QStringLiteral("All"), QStringLiteral("Raster"), QStringLiteral("Vector")});
+        m_displayModeCombo->setCurrentIndex(0);
+    }
+    m_offsetXEdit->setText(ToText(0));
+    m_offsetYEdit->setText(ToText(0));
+    {
+        const QSignalBlocker blocker(m_colorModeCombo);
+        m_colorModeCombo->addItems(
+            {QStringLiteral("File"), QStringLiteral("Type"), QStringLiteral("End Speed")});
+        m_colorModeCombo->setCurrentIndex(0);
+    }
+    m_cutDelayEdit->setText(ToText(m_display.GetCutDelay()));
+    m_engraveDelayEdit->setText(ToText(m_display.GetEngraveDelay()));
+
+    m_pFileDialog = std::make_unique<QFileDialog>();
+    m_pFileDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    m_pFileDialog->setFileMode(QFileDialog::ExistingFile);
+    m_pFileDialog->setNameFilters({QStringLiteral("PRN (*.prn)"), QStringLiteral("PLT (*.plt)")});
+    m_pFileDialog->setDirectory(QDir::currentPath());
+    m_pFileDialog->setWindowIcon(icon);
+
+    GetDlgItem(IDC_OPEN_FILE)->setFocus();
+}
+
+void CLumikorDlg::LoadModelList() {
+    ::LoadModelList(QFile::encodeName(m_iniPath).toStdString(), &m_models);
+}
+
+void CLumikorDlg::FillModelCombo() {
+    const QSignalBlocker blocker(m_modelCombo);
+    m_modelCombo->clear();
+    for (const ModelInfo& model : m_models) {
+        m_modelCombo->addItem(
+            QString::fromUtf8(model.Name().data(), static_cast<qsizetype>(model.Name().size())));
+    }
+    m_modelCombo->setCurrentIndex(-1);
+}
+
+bool CLumikorDlg::event(QEvent* event) {
+    if (event->type() == CommandEvent::Kind()) {
+        const auto* command = static_cast<CommandEvent*>(event);
+        OnCommand(command->WParam(), command->LParam());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+int CLumikorDlg::OnCommand(quintptr wParam, qintptr lParam) {
+    if (wParam == ID_LOAD_JOB) {
+        if (lParam == 1) LoadAndDraw(m_jobPathEdit->text());
+        return 1;
+    }
+    if (wParam == IDOK) {
+        accept();
+        return 1;
+    }
+    if (wParam == IDCANCEL) {
+        reject();
+        return 1;
+    }
+    return 0;
+}
+
+bool CLumikorDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == m_cutDelayEdit) OnEnKillfocusCutDelay();
+        if (watched == m_engraveDelayEdit) OnEnKillfocusEngraveDelay();
+        if (watched == m_offsetXEdit || watched == m_offsetYEdit) OnEnKillfocusOffset();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CLumikorDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter presses the push button that has the focus, else the
+        // (hidden) default button.
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused != nullptr && focused->isVisible()) {
+            focused->click();
+        } else {
+            static_cast<QPushButton*>(GetDlgItem(IDOK))->click();
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CLumikorDlg::OnBnClickedOpenFile() {
+    if (!m_pFileDialog || m_pFileDialog->exec() != QDialog::Accepted) return;
+    const QStringList chosen = m_pFileDialog->selectedFiles();
+    if (chosen.isEmpty()) return;
+    m_jobPathEdit->setText(chosen.front());
+    QCoreApplication::postEvent(this, new CommandEvent(ID_LOAD_JOB, 1));
+}
+
+void CLumikorDlg::OnBnClickedRedraw() {
+    LoadAndDraw(m_jobPathEdit->text());
+}
+
+int CLumikorDlg::LoadAndDraw(const QString& path) {
+    std::uint32_t length = 0;
+    std::uint8_t* buffer = LoadFileToBuffer(QFile::encodeName(path).constData(), &length);
+    if (buffer == nullptr) return 0;
+    m_display.ClearCanvas();
+    m_display.ClearBed();
+    m_display.PresentAll();
+    m_display.Attach(buffer, length);
+    m_display.Parse();
+    m_display.PresentAll();
+    FreeFileBuffer(buffer);
+    return 1;
+}
+
+void CLumikorDlg::ApplyModelEdits() {
+    if (GetWindowInt(m_widthEdit) == 0 || GetWindowInt(m_heightEdit) == 0 ||
+        GetWindowInt(m_resolutionEdit) == 0) {
+        return;
+    }
+    ModelInfo model = m_currentModel;
+    model.width = GetWindowInt(m_widthEdit);
+    model.height = GetWindowInt(m_heightEdit);
+    model.resolution = GetWindowInt(m_resolutionEdit);
+    model.resolutionY = model.resolution;
+    // A model the display refuses leaves the model in force and the canvas.
+    if (!m_display.SetModel(&model)) return;
+    m_currentModel = model;
+    m_display.ClearCanvas();
+    m_display.ClearBed();
+    m_display.PresentAll();
+}
+
+void CLumikorDlg::OnCbnSelendokModel() {
+    const int index = m_modelCombo->currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= m_models.size()) return;
+    const ModelInfo& model = m_models[static_cast<std::size_t>(index)];
+    m_widthEdit->setText(ToText(model.width));
+    m_heightEdit->setText(ToText(model.height));
+    m_resolutionEdit->setText(ToText(model.resolution));
+    ApplyModelEdits();
+}
+
+void CLumikorDlg::OnCbnSelendokDisplayMode() {
+    static constexpr std::array<std::int32_t, 3> kModes{3, 1, 2};  // All, Raster, Vector
+    const int index = m_displayModeCombo->currentIndex();
+    if (index >= 0 && index < static_cast<int>(kModes.size()))
+        m_display.SetDisplayMode(kModes[index]);
+}
+
+void CLumikorDlg::OnCbnSelendokColorMode() {
+    const int index = m_colorModeCombo->currentIndex();
+    if (index >= 0 && index < 3) m_display.SetColorMode(index);
+}
+
+void CLumikorDlg::OnBnClickedShowStartPoint() {
+    m_display.SetShowStartPoint(m_startPointCheck->isChecked());
+}
+void CLumikorDlg::OnBnClickedShowCutPath() {
+    m_display.SetShowCutPath(m_cutPathCheck->isChecked());
+}
+void CLumikorDlg::OnBnClickedShowCutProcess() {
+    m_display.SetShowCutProcess(m_cutProcessCheck->isChecked());
+}
+void CLumikorDlg::OnBnClickedShowPR() {
+    m_display.SetShowPR(m_showPRCheck->isChecked());
+}
+void CLumikorDlg::OnBnClickedShowEngraveProcess() {
+    m_display.SetShowEngraveProcess(m_engraveProcessCheck->isChecked());
+}
+
+void CLumikorDlg::OnEnKillfocusCutDelay() {
+    m_display.SetCutDelay(GetWindowInt(m_cutDelayEdit));
+}
+void CLumikorDlg::OnEnKillfocusEngraveDelay() {
+    m_display.SetEngraveDelay(GetWindowInt(m_engraveDelayEdit));
+}
+
+void CLumikorDlg::OnEnKillfocusOffset() {
+    const std::int32_t x = GetWindowInt(m_offsetXEdit);
+    m_offsetXEdit->setText(ToText(x));
+    const std::int32_t y = GetWindowInt(m_offsetYEdit);
+    m_offsetYEdit->setText(ToText(y));
+    m_display.SetOffset(x, y);
+}
+
+void CLumikorDlg::OnBnClickedSaveImage() {
+    const QString jobPath = m_jobPathEdit->text();
+    if (jobPath.isEmpty()) return;
+    std::string path = QFile::encodeName(jobPath).toStdString();
+    if (!ReplaceExtension(&path, "bmp")) return;
+    std::string error;
+    if (m_display.SaveImage(path.c_str(), &error)) return;
+    QMessageBox::critical(this, windowTitle(),
+                          QStringLiteral("The image could not be saved to %1.\n%2")
+                              .arg(QFile::decodeName(path.c_str()), QString::fromStdString(error)));
+}
