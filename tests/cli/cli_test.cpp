@@ -73,10 +73,9 @@ TEST(InfoCommandTest, JsonHasExactlyTheParserFields) {
     const CliRun run = RunTool({"info", "--json", WriteJob("fields.prn", w.Bytes())});
     ASSERT_EQ(run.status, 0);
     const Json info = Json::parse(run.out);
+    const auto printed = nlohmann::ordered_json::parse(run.out);
     std::vector<std::string> keys;  // in the order printed
-    for (const auto& item : nlohmann::ordered_json::parse(run.out).items()) {
-        keys.push_back(item.key());
-    }
+    for (const auto& item : printed.items()) keys.push_back(item.key());
     const std::vector<std::string> expected = {
         "size",    "errorFlags", "unknownCount", "checksumSum", "checksumStored",
         "pos",     "fileName",   "penNumber",    "bitMode",     "dotStep",
