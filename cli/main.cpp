@@ -3,6 +3,7 @@
 #include "cli/cli_app.h"
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
+#include "cli/models_command.h"
 
 namespace {
 
@@ -10,6 +11,7 @@ namespace {
 void RegisterAll(CLI::App& app, CliContext& context) {
     RegisterInfoCommand(app, context);
     RegisterDumpCommand(app, context);
+    RegisterModelsCommand(app, context);
 }
 
 }  // namespace
