@@ -4,6 +4,7 @@
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
 #include "cli/models_command.h"
+#include "cli/render_command.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ void RegisterAll(CLI::App& app, CliContext& context) {
     RegisterInfoCommand(app, context);
     RegisterDumpCommand(app, context);
     RegisterModelsCommand(app, context);
+    RegisterRenderCommand(app, context);
 }
 
 }  // namespace
