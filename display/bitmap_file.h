@@ -12,8 +12,7 @@ class Canvas;
 inline constexpr std::uint32_t kBitmapHeadersSize = 54;
 
 // Both headers for an image of width x height pixels (each at least 1).
-std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width,
-                                                           std::int32_t height);
+std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width, std::int32_t height);
 
 // Writes the top-left width x height pixels of the canvas as a bitmap file,
 // atomically. Returns 1 when the file is complete; 0 when the area is empty

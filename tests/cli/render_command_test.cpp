@@ -45,7 +45,7 @@ Bytes DecodePng(const Bytes& file, std::uint32_t* width, std::uint32_t* height) 
 }
 
 class RenderCommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_folder = fs::temp_directory_path() /
                    ("lumikor-render-" + std::to_string(::getpid()) + "-" +
@@ -109,8 +109,8 @@ TEST_F(RenderCommandTest, WritesTheBedAsBitmapAndPngWithTheSamePixels) {
             green += p[0] == 0 && p[1] == 0xFF && p[2] == 0;
         }
     }
-    EXPECT_GT(red, 0u);     // the raster line in layer 1
-    EXPECT_GT(green, 100u); // lines and arc in layer 2
+    EXPECT_GT(red, 0u);      // the raster line in layer 1
+    EXPECT_GT(green, 100u);  // lines and arc in layer 2
 }
 
 TEST_F(RenderCommandTest, WholeCanvasKeepsTheGreyFrame) {

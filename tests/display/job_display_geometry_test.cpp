@@ -38,13 +38,13 @@ TEST(GeometryTest, RefusedModelsChangeNothing) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     DisplayHarness h;
     const std::vector<ModelInfo> refused = {
-        MakeModel(0, 600, 1000),   MakeModel(1000, -1, 1000), MakeModel(1000, 600, 0),
-        MakeModel(1, 1, 1),        // under one dot
+        MakeModel(0, 600, 1000),    MakeModel(1000, -1, 1000),
+        MakeModel(1000, 600, 0),    MakeModel(1, 1, 1),           // under one dot
         MakeModel(kMax, 600, 1000), MakeModel(1000, kMax, kMax),  // beyond 32 bits
     };
     for (const ModelInfo& model : refused) {
-        SCOPED_TRACE(testing::Message() << model.width << " x " << model.height << " @ "
-                                        << model.resolution);
+        SCOPED_TRACE(testing::Message()
+                     << model.width << " x " << model.height << " @ " << model.resolution);
         EXPECT_EQ(h.display.SetModel(&model), 0);
         EXPECT_EQ(h.display.GetBedWidthDots(), 39370);
         EXPECT_EQ(h.display.GetBedHeightDots(), 23622);

@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A 200 x 100 dot bed on a 200 x 100 canvas: dot x is column x, dot row y is
 // canvas row 100 - y.
 class RasterTest : public ::testing::Test {
-protected:
+  protected:
     DisplayHarness h{200, 100, UnitScaleModel(200, 100)};
     static constexpr std::int32_t kY = 60;    // dot row used by most lines
     static constexpr std::int32_t kRow = 40;  // its canvas row
@@ -70,8 +70,8 @@ TEST_F(RasterTest, BitModesAndDotSteps) {
         {0, 0, '0', 30, {0xFF, 0xFF}, {30}},  // step 0: every pixel on the first dot
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " step " << int{c.step}
-                                        << " " << c.letter << " x " << c.x);
+        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " step " << int{c.step} << " "
+                                        << c.letter << " x " << c.x);
         JobWriter job;
         job.Magic().BitMode(c.mode).DotStep(c.step).Raster(c.letter, c.x, kY, c.decoded).Trailer();
         h.Run(job);
@@ -99,10 +99,10 @@ TEST_F(RasterTest, ClipsWholeBytesAtTheRightEdgeAndDropsDotsLeftOfZero) {
         {1, '1', 205, 0, ones3, range(182, 197)},  // low 182: first byte dropped
         {1, '0', 200, 0, ones3, {}},               // starts at the edge
         {1, '1', 199, 0, {0xFF}, range(192, 199)},
-        {0, '1', 199, 0, {0xFF}, {}},              // step 0: low = x + 1 = W
+        {0, '1', 199, 0, {0xFF}, {}},  // step 0: low = x + 1 = W
         {0, '1', 198, 0, {0xFF}, {198}},
-        {1, '1', 3, 0, {0xFF, 0xFF}, range(0, 3)},  // runs left of dot 0
-        {1, '0', 0, -5, {0xFF}, range(0, 2)},       // displaced left of dot 0
+        {1, '1', 3, 0, {0xFF, 0xFF}, range(0, 3)},        // runs left of dot 0
+        {1, '0', 0, -5, {0xFF}, range(0, 2)},             // displaced left of dot 0
         {1, '0', 190, 2, {0xFF, 0xFF}, range(192, 199)},  // displacement moves the clip
     };
     for (const Case& c : cases) {
@@ -129,8 +129,8 @@ TEST_F(RasterTest, LinesOfOneRowCombineAndARowChangePlotsThePreviousRow) {
 TEST_F(RasterTest, RowsOutsideTheImageCarryTheirDotsIntoTheNextPlottedRow) {
     JobWriter job;
     job.Magic().DotStep(1);
-    job.Raster('0', 5, -1, Bytes{0x80});   // row 101: below the image
-    job.Raster('0', 9, kY, Bytes{0x80});   // row 40 inherits dot 5
+    job.Raster('0', 5, -1, Bytes{0x80});  // row 101: below the image
+    job.Raster('0', 9, kY, Bytes{0x80});  // row 40 inherits dot 5
     job.Trailer();
     h.Run(job);
     EXPECT_EQ(h.ColumnsOf(kRow, kBlack), (Columns{5, 9}));

@@ -14,9 +14,13 @@ using Columns = std::vector<std::int32_t>;
 
 constexpr Color kMarkerGrey = 0x323232;
 
-CanvasPoint CurrentPoint(const DisplayHarness& h) { return h.display.GetCanvas().CurrentPosition(); }
+CanvasPoint CurrentPoint(const DisplayHarness& h) {
+    return h.display.GetCanvas().CurrentPosition();
+}
 
-std::vector<std::int32_t> Corners(const CanvasRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+std::vector<std::int32_t> Corners(const CanvasRect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 bool AnyPixelNear(const DisplayHarness& h, std::int32_t x, std::int32_t y, Color color) {
     for (std::int32_t dy = -1; dy <= 1; ++dy) {
@@ -33,8 +37,8 @@ TEST(VectorMappingTest, DefaultModelPositions) {
         std::int32_t x, y, canvasX, canvasY;
     };
     const std::vector<Case> cases = {
-        {0, 23622, 0, 0}, {0, 0, 0, 546}, {39369, 0, 909, 546}, {39370, 0, 910, 546},
-        {43, 23622, 0, 0}, {44, 23622, 1, 0},
+        {0, 23622, 0, 0},     {0, 0, 0, 546},    {39369, 0, 909, 546},
+        {39370, 0, 910, 546}, {43, 23622, 0, 0}, {44, 23622, 1, 0},
     };
     for (const Case& c : cases) {
         JobWriter job;
@@ -63,7 +67,7 @@ TEST(VectorMappingTest, HalfScaleTruncatesTowardZero) {
 
 // A 400 x 400 dot bed at one pixel per dot: canvas (x, 400 - y).
 class VectorTest : public ::testing::Test {
-protected:
+  protected:
     DisplayHarness h{400, 400, UnitScaleModel(400, 400)};
 };
 
@@ -103,7 +107,7 @@ TEST_F(VectorTest, VectorDisplayOffChangesNothingButEndSpeedStillSwitchesThePen)
 JobWriter SegmentsJob(std::uint8_t pen) {
     JobWriter job;
     job.Magic().Pen(pen);
-    job.MoveAbsolute(10, 300).LineRelative(20, 0);        // row 100
+    job.MoveAbsolute(10, 300).LineRelative(20, 0);            // row 100
     job.VectorJ().MoveAbsolute(10, 290).LineRelative(20, 0);  // row 110
     job.VectorF().MoveAbsolute(10, 280).LineRelative(20, 0);  // row 120
     return job;
@@ -155,10 +159,9 @@ TEST_F(VectorTest, PenAfterTravelLinesAndMarkers) {
         Color expected;
     };
     const std::vector<Case> cases = {
-        {0, 1, 0, 0, kBlack},  // File: the layer pen comes back
-        {0, 0, 1, 2, kGreen},
-        {0, 1, 0, 8, kGrey},  // pen 8 restores nothing
-        {1, 1, 0, 2, kGrey},  // Type and End Speed leave the grey pens
+        {0, 1, 0, 0, kBlack},                            // File: the layer pen comes back
+        {0, 0, 1, 2, kGreen},      {0, 1, 0, 8, kGrey},  // pen 8 restores nothing
+        {1, 1, 0, 2, kGrey},                             // Type and End Speed leave the grey pens
         {2, 0, 1, 2, kMarkerGrey},
     };
     for (const Case& c : cases) {
@@ -177,9 +180,9 @@ TEST_F(VectorTest, MarkerAndTravelLinePixels) {
     h.display.SetShowStartPoint(1);
     h.display.SetShowCutPath(1);
     JobWriter job;
-    job.Magic().EscV();  // the travel line starts at the canvas corner
-    job.MoveAbsolute(50, 340);   // canvas (50, 60): marker (48, 58) to (51, 61)
-    job.MoveAbsolute(80, 340);   // grey line along row 60
+    job.Magic().EscV();         // the travel line starts at the canvas corner
+    job.MoveAbsolute(50, 340);  // canvas (50, 60): marker (48, 58) to (51, 61)
+    job.MoveAbsolute(80, 340);  // grey line along row 60
     h.Run(job);
     for (std::int32_t x = 48; x <= 51; ++x) {
         EXPECT_EQ(h.Pixel(x, 58), kMarkerGrey) << x;
