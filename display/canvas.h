@@ -60,7 +60,9 @@ class Canvas {
 
     void MoveTo(std::int32_t x, std::int32_t y);
     // Draws from the current point up to (x, y), leaving (x, y) itself
-    // unpainted, then makes (x, y) the current point. 8-connected.
+    // unpainted, then makes (x, y) the current point. 8-connected, one pixel
+    // per step along the longer axis, each the nearest to the ideal line; a
+    // tie goes to the pixel nearer (x, y). Equal points paint nothing.
     void LineTo(std::int32_t x, std::int32_t y);
     CanvasPoint CurrentPosition() const { return m_current; }
 
@@ -72,12 +74,19 @@ class Canvas {
     // current arc direction, from the ray through (xStart, yStart) to the ray
     // through (xEnd, yEnd), both from the ellipse's centre; the whole ellipse
     // when the rays coincide. Neither uses nor moves the current point.
+    // After ordering the corners the ellipse spans the pixels left..right-1
+    // and top..bottom-1: centre ((left + right - 1) / 2, (top + bottom - 1) / 2),
+    // radii (right - left - 1) / 2 and (bottom - top - 1) / 2. A rectangle of
+    // zero width or height draws nothing; a point on the centre stands for
+    // the ray towards +x. The outline is 8-connected, every pixel within one
+    // pixel of the ideal ellipse.
     void Arc(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
              std::int32_t xStart, std::int32_t yStart, std::int32_t xEnd, std::int32_t yEnd);
 
     // Orders the corners, outlines with the pen and fills the inside white;
-    // the right and bottom edges are excluded. Does not touch the current
-    // point.
+    // the right and bottom edges are excluded, so the outline runs over
+    // left..right-1 and top..bottom-1. Zero width or height draws nothing.
+    // Does not touch the current point.
     void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
   private:

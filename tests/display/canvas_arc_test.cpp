@@ -53,9 +53,9 @@ double Nearest(double x, double y, const PixelSet& pixels) {
 }
 
 TEST(CanvasArcTest, FullEllipsesFollowTheIdealOutline) {
-    const Box boxes[] = {{5, 5, 6, 6},   {5, 5, 7, 7},   {5, 5, 8, 9},   {5, 5, 7, 25},
-                         {5, 5, 45, 8},  {4, 6, 34, 36}, {3, 40, 64, 2}, {60, 3, 10, 60},
-                         {2, 2, 63, 27}, {9, 1, 17, 62}};
+    const Box boxes[] = {{5, 5, 6, 6},    {5, 5, 7, 7},   {5, 5, 8, 9},   {5, 5, 7, 25},
+                         {5, 5, 45, 8},   {5, 5, 45, 7},  {4, 6, 34, 36}, {3, 40, 64, 2},
+                         {60, 3, 10, 60}, {2, 2, 63, 27}, {9, 1, 17, 62}};
     for (const Box& box : boxes) {
         SCOPED_TRACE(testing::Message()
                      << box.left << "," << box.top << " " << box.right << "," << box.bottom);
