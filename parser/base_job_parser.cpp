@@ -93,29 +93,29 @@ void CBaseJobParser::SetDescriptor(std::uint32_t start, std::uint32_t end) {
     m_cmdPrefix = jobformat::kCommandPrefixLength;
 }
 
-void CBaseJobParser::DecodeEscCommand() {
-    using jobformat::ParamLayout;
-    const std::uint32_t start = m_pos - 1;
-    const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
+int CBaseJobParser::EnterCommand(const jobformat::CommandExtent& cmd) {
+    m_pos = cmd.end;
     // A command cut short by the end of the job, or a raster line too short
     // to hold its position, is dropped whole: no hook, no partial values.
-    if (cmd.status != jobformat::ExtentStatus::kComplete) {
-        m_pos = cmd.end;
+    if (cmd.status != jobformat::ExtentStatus::kComplete) return 0;
+    if (cmd.shape.layout == jobformat::ParamLayout::kNotACommand) {
+        ++m_unknownCount;
+        return 0;
+    }
+    return 1;
+}
+
+void CBaseJobParser::DecodeEscCommand() {
+    const std::uint32_t start = m_pos - 1;
+    const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
+    if (!EnterCommand(cmd)) return;
+    if (cmd.shape.layout == jobformat::ParamLayout::kTrailer) {
+        m_pos = start + jobformat::kCommandPrefixLength;  // the check consumes the fields
+        CheckTrailer();
+        OnJobEnd();
         return;
     }
     const std::uint32_t params = start + jobformat::kCommandPrefixLength;
-    m_pos = cmd.end;
-    switch (cmd.shape.layout) {
-        case ParamLayout::kNotACommand:
-            ++m_unknownCount;
-            return;
-        case ParamLayout::kTrailer:
-            CheckTrailer();
-            OnJobEnd();
-            return;
-        default:
-            break;
-    }
 
     switch (cmd.letter) {
         case '0':
@@ -199,18 +199,9 @@ void CBaseJobParser::DecodeEscCommand() {
 }
 
 void CBaseJobParser::DecodeVectorCommand() {
-    using jobformat::ParamLayout;
     const std::uint32_t start = m_pos - 1;
     const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
-    if (cmd.status != jobformat::ExtentStatus::kComplete) {
-        m_pos = cmd.end;
-        return;
-    }
-    m_pos = cmd.end;
-    if (cmd.shape.layout == ParamLayout::kNotACommand) {
-        ++m_unknownCount;
-        return;
-    }
+    if (!EnterCommand(cmd)) return;
 
     switch (cmd.letter) {
         case 'A':

@@ -13,6 +13,10 @@
 #include <array>
 #include <cstdint>
 
+namespace jobformat {
+struct CommandExtent;
+}
+
 class CBaseJobParser {
 public:
     CBaseJobParser();
@@ -99,6 +103,9 @@ private:
     void DecodeEscCommand();
     void DecodeVectorCommand();
     int CheckTrailer();
+    // Moves m_pos past the measured command; returns 0 when there is nothing
+    // more to do: the command is cut short, or its letter is not a command.
+    int EnterCommand(const jobformat::CommandExtent& cmd);
     // Points the descriptor at the command from start up to end.
     void SetDescriptor(std::uint32_t start, std::uint32_t end);
 
