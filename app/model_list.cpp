@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "app/settings_file.h"
@@ -42,8 +43,11 @@ void LoadModelList(const std::string& iniPath, std::vector<ModelInfo>* models) {
 
     for (const auto& item : items) {
         ModelInfo model;
-        const std::string name =
+        std::string name =
             settings.GetString(kListSection, item.second, "", model.name.size() - 1);
+        // The name is zero-terminated text wherever it goes next, so a zero
+        // byte in the file ends it here too, before the empty-name test.
+        name.resize(std::strlen(name.c_str()));
         if (name.empty()) continue;
         std::copy(name.begin(), name.end(), model.name.begin());
         model.width = settings.GetInt(name, "Width", 1000);

@@ -1,8 +1,6 @@
 #include "app/settings_file.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "app/file_buffer.h"
 #include "app/leading_int.h"
 
 namespace {
@@ -33,11 +31,16 @@ std::string_view Unquote(std::string_view value) {
 
 }  // namespace
 
+// Through the job file loader: it reads regular files only, so a folder, a
+// pipe or a device in the settings file's place reads as missing instead of
+// throwing from the stream or blocking.
 SettingsFile SettingsFile::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return SettingsFile{};
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return FromText(text);
+    std::uint32_t length = 0;
+    std::uint8_t* buffer = LoadFileToBuffer(path.c_str(), &length);
+    if (buffer == nullptr) return SettingsFile{};
+    SettingsFile file = FromText(std::string_view(reinterpret_cast<const char*>(buffer), length));
+    FreeFileBuffer(buffer);
+    return file;
 }
 
 SettingsFile SettingsFile::FromText(std::string_view text) {

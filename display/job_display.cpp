@@ -128,7 +128,12 @@ void CJobDisplay::Pause(std::int32_t milliseconds) {
 
 void CJobDisplay::ClearRowBuffers() {
     if (m_displayRow) std::memset(m_displayRow.get(), 0, static_cast<std::size_t>(m_canvasWidth));
-    if (m_machineRow) std::memset(m_machineRow.get(), 0, static_cast<std::size_t>(m_bedWidthDots));
+    if (m_machineRow && m_machineRowFirst <= m_machineRowLast) {
+        std::memset(m_machineRow.get() + m_machineRowFirst, 0,
+                    static_cast<std::size_t>(m_machineRowLast - m_machineRowFirst + 1));
+    }
+    m_machineRowFirst = kNoDot;
+    m_machineRowLast = -1;
 }
 
 void CJobDisplay::OnParseBegin() {

@@ -112,6 +112,7 @@ protected:
 
 private:
     static constexpr std::uint32_t kDecodeBufferSize = 65536;
+    static constexpr std::int64_t kNoDot = std::int64_t{1} << 62;
 
     // Canvas and screen (job_display.cpp).
     void Pause(std::int32_t milliseconds);
@@ -166,6 +167,11 @@ private:
     std::array<std::uint8_t, kDecodeBufferSize> m_decodeBuffer{};
     const std::uint8_t* m_decodedData = nullptr;
     std::uint32_t m_machineRowCapacity = 0;
+    // The dots of m_machineRow that may be non-zero (none while first >
+    // last), so that merging and clearing a row cost what was drawn into it,
+    // not the bed width.
+    std::int64_t m_machineRowFirst = kNoDot;
+    std::int64_t m_machineRowLast = -1;
     DotRect m_arcRect;
     CanvasPoint m_displayPos;
     DotPoint m_machinePos;

@@ -148,7 +148,11 @@ void CJobDisplay::ExpandRasterLine() {
     // Writing only ever raises a dot, so overlapping lines combine by
     // maximum. Dots outside the bed (left of dot 0) are dropped.
     const auto write = [&](std::uint8_t value) {
-        if (value != 0 && dot >= 0 && dot < width && row[dot] < value) row[dot] = value;
+        if (value != 0 && dot >= 0 && dot < width && row[dot] < value) {
+            row[dot] = value;
+            m_machineRowFirst = std::min(m_machineRowFirst, dot);
+            m_machineRowLast = std::max(m_machineRowLast, dot);
+        }
         dot += stride;
     };
     for (std::uint32_t i = 0; i < m_decodedLength; ++i) {
@@ -171,7 +175,8 @@ void CJobDisplay::ExpandRasterLine() {
 void CJobDisplay::MergeMachineRow() {
     const std::uint8_t* machine = m_machineRow.get();
     std::uint8_t* display = m_displayRow.get();
-    for (std::int32_t i = 0; i < m_bedWidthDots; ++i) {
+    const std::int64_t last = std::min<std::int64_t>(m_machineRowLast, m_bedWidthDots - 1);
+    for (std::int64_t i = m_machineRowFirst; i <= last; ++i) {
         const std::uint8_t value = machine[i];
         if (value == 0) continue;
         // The last dots of the bed can land on the column just past the

@@ -5,15 +5,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "fuzz/keep_value.h"
 #include "parser/base_job_parser.h"
 
 namespace {
 
 class DescriptorToucher : public CBaseJobParser {
-public:
+  public:
     std::uint32_t Checksum() const { return m_sum; }
 
-protected:
+  protected:
     void OnRasterLine() override { TouchCommand(); }
     void OnArcB() override { TouchCommand(); }
     void OnArcC() override { TouchCommand(); }
@@ -24,7 +25,7 @@ protected:
     void OnEscJ() override { TouchCommand(); }
     void OnFileName() override { TouchCommand(); }
 
-private:
+  private:
     void TouchCommand() {
         for (std::int32_t i = 0; i < m_cmdLength; ++i) m_sum += m_data[m_cmdStart + i];
     }
@@ -40,7 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
     parser.Parse();
     parser.Parse();  // a second parse of the same job must be just as safe
-    static volatile std::uint32_t sink;
-    sink = parser.Checksum();
+    KeepValue(parser.Checksum());
     return 0;
 }
