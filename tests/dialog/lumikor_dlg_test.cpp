@@ -1,0 +1,483 @@
+// The main dialog driven as a user would, on Qt's offscreen platform.
+#include "app/lumikor_dlg.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialog_template.h"
+#include "tests/app/temp_dir.h"
+#include "tests/support/job_writer.h"
+
+namespace {
+
+constexpr char kExampleIni[] =
+    "[MODEL_LIST]\nNo=4\nItem_1=Desk 400\nItem_2=Bench 1000\nItem_4=Spare\n"
+    "[Desk 400]\nWidth=400\nHeight=300\nResolution=500\n"
+    "[Zero]\nWidth=0\n";
+
+// Acts on the modal window of type T as soon as it shows, from inside its
+// event loop.
+template <typename T>
+void WhenModal(std::function<void(T*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (window == nullptr || !window->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        action(window);
+    });
+    timer->start();
+}
+
+// Runs each test in a fresh current directory (where the dialog looks for
+// its settings file) and restores the old one afterwards.
+class DialogTest : public testing::Test {
+  protected:
+    DialogTest() : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(m_dir.Path());
+    }
+    ~DialogTest() override { std::filesystem::current_path(m_previous); }
+
+    CLumikorDlg& Dialog() {
+        if (!m_dialog) m_dialog.emplace();
+        return *m_dialog;
+    }
+    template <typename T>
+    T* Control(int id) {
+        auto* control = qobject_cast<T*>(Dialog().GetDlgItem(id));
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+    QString Text(int id) { return Control<QLineEdit>(id)->text(); }
+    void SetText(int id, const QString& text) { Control<QLineEdit>(id)->setText(text); }
+    void Click(int id) { Control<QAbstractButton>(id)->click(); }
+    void LoseFocus(int id) {
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(Control<QLineEdit>(id), &focusOut);
+    }
+    // Chooses a list entry as the user does: the keyboard moves the selection
+    // and the list reports it as activated.
+    void Choose(int id, int index) {
+        auto* combo = Control<QComboBox>(id);
+        combo->setCurrentIndex(index - 1);
+        QTest::keyClick(combo, index == 0 ? Qt::Key_Home : Qt::Key_Down);
+        ASSERT_EQ(combo->currentIndex(), index);
+    }
+
+    std::vector<std::uint8_t> CanvasBytes() {
+        const Canvas& canvas = Dialog().Display().GetCanvas();
+        const std::uint8_t* first = canvas.Row(0);
+        return {first, first + std::size_t(canvas.Stride()) * canvas.Height()};
+    }
+    Color Pixel(int x, int y) { return Dialog().Display().GetCanvas().GetPixel(x, y); }
+
+    std::string WriteJob(const std::string& name, const JobWriter& job) {
+        const auto& bytes = job.Bytes();
+        return m_dir.Write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    TempDir m_dir;
+
+  private:
+    std::filesystem::path m_previous;
+    std::optional<CLumikorDlg> m_dialog;
+};
+
+constexpr Color kGrey = 0xB4B4B4;  // the canvas outside the bed (BGR bytes 180)
+constexpr Color kWhite = 0xFFFFFF;
+
+// A cut square from (1000, 1000) to (11000, 11000) dots.
+JobWriter SquareJob() {
+    JobWriter job;
+    job.Magic()
+        .MoveAbsolute(1000, 1000)
+        .PenDown()
+        .LineRelative(10000, 0)
+        .LineRelative(0, 10000)
+        .LineRelative(-10000, 0)
+        .LineRelative(0, -10000)
+        .PenUp()
+        .Trailer();
+    return job;
+}
+
+// The display the dialog drives, built headlessly and driven the same way.
+struct Reference {
+    CanvasDesc desc{910, 620, nullptr, IDC_DISPLAY_AREA};
+    CJobDisplay display;
+    explicit Reference(const ModelInfo& model) {
+        display.SetCanvas(&desc);
+        display.SetModel(&model);
+    }
+    std::vector<std::uint8_t> Draw(const std::vector<std::uint8_t>& job) {
+        display.ClearCanvas();
+        display.ClearBed();
+        display.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
+        display.Parse();
+        const Canvas& canvas = display.GetCanvas();
+        return {canvas.Row(0), canvas.Row(0) + std::size_t(canvas.Stride()) * canvas.Height()};
+    }
+};
+
+ModelInfo MakeModel(int width, int height, int resolution) {
+    ModelInfo model;
+    model.width = width;
+    model.height = height;
+    model.resolution = model.resolutionY = resolution;
+    return model;
+}
+
+TEST_F(DialogTest, StartsWithTheDefaultModelWhateverTheSettingsList) {
+    m_dir.Write("Lumikor.ini", kExampleIni);
+    CLumikorDlg& dialog = Dialog();
+    EXPECT_EQ(dialog.windowTitle(), "Lumikor 20140527");
+    EXPECT_EQ(dialog.IniPath(), QDir::currentPath() + "/Lumikor.ini");
+
+    auto* models = Control<QComboBox>(IDC_MODEL);
+    ASSERT_EQ(models->count(), 3);
+    EXPECT_EQ(models->itemText(0), "Desk 400");
+    EXPECT_EQ(models->itemText(2), "Spare");
+    EXPECT_EQ(models->currentIndex(), -1);
+
+    EXPECT_EQ(Text(IDC_WIDTH), "1000");
+    EXPECT_EQ(Text(IDC_HEIGHT), "600");
+    EXPECT_EQ(Text(IDC_RESOLUTION), "1000");
+    EXPECT_EQ(dialog.Display().GetBedWidthDots(), 39370);  // 1000 mm at 1000 dpi
+    EXPECT_EQ(dialog.Display().GetBedHeightDots(), 23622);
+    EXPECT_EQ(Pixel(0, 0), kWhite);
+    EXPECT_EQ(Pixel(909, 619), kGrey);
+
+    auto* displayMode = Control<QComboBox>(IDC_DISPLAY_MODE);
+    EXPECT_EQ(displayMode->count(), 3);
+    EXPECT_EQ(displayMode->itemText(1), "Raster");
+    EXPECT_EQ(displayMode->currentIndex(), 0);
+    auto* colorMode = Control<QComboBox>(IDC_COLOR_MODE);
+    EXPECT_EQ(colorMode->itemText(2), "End Speed");
+    EXPECT_EQ(colorMode->currentIndex(), 0);
+    EXPECT_EQ(Text(IDC_OFFSET_X), "0");
+    EXPECT_EQ(Text(IDC_OFFSET_Y), "0");
+    EXPECT_EQ(Text(IDC_CUT_DELAY), "1");
+    EXPECT_EQ(Text(IDC_ENGRAVE_DELAY), "1");
+    EXPECT_EQ(Text(IDC_JOB_PATH), "");
+    for (const int id : {IDC_SHOW_START_POINT, IDC_SHOW_CUT_PATH, IDC_SHOW_CUT_PROCESS, IDC_SHOW_PR,
+                         IDC_SHOW_ENGRAVE_PROCESS}) {
+        EXPECT_FALSE(Control<QCheckBox>(id)->isChecked()) << id;
+    }
+}
+
+TEST_F(DialogTest, LayoutFollowsTheControlTable) {
+    CLumikorDlg& dialog = Dialog();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_TRUE(Control<QPushButton>(IDOK)->isHidden());
+    EXPECT_TRUE(Control<QPushButton>(IDOK)->isDefault());
+    EXPECT_TRUE(Control<QPushButton>(IDC_TEST)->isHidden());
+    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_OPEN_FILE));
+
+    // Positions scale with the font: ratios between controls hold.
+    const QRect open = dialog.GetDlgItem(IDC_OPEN_FILE)->geometry();
+    const QRect path = dialog.GetDlgItem(IDC_JOB_PATH)->geometry();
+    EXPECT_EQ(open.top(), path.top());
+    EXPECT_NEAR(double(path.width()) / open.width(), 361.0 / 50.0, 0.2);
+    EXPECT_NEAR(double(dialog.width()) / open.width(), 819.0 / 50.0, 0.4);
+
+    // Tab order is template order, over the visible tab stops.
+    std::vector<int> expected;
+    for (const ControlSpec& spec : kMainDialogControls) {
+        const bool stop = spec.kind == ControlKind::PushButton ||
+                          spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::Edit ||
+                          spec.kind == ControlKind::DropDownList;
+        if (stop && !(spec.style & kStyleHidden)) expected.push_back(spec.id);
+    }
+    std::vector<int> visited;
+    QWidget* widget = dialog.GetDlgItem(IDC_OPEN_FILE);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        for (const ControlSpec& spec : kMainDialogControls) {
+            if (dialog.GetDlgItem(spec.id) == widget) visited.push_back(spec.id);
+        }
+        do {
+            widget = widget->nextInFocusChain();
+        } while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisible());
+    }
+    EXPECT_EQ(visited, expected);
+
+    // The canvas sits at the display area's corner and shows the canvas.
+    const QPoint corner = dialog.GetDlgItem(IDC_DISPLAY_AREA)->pos();
+    const QImage shot = dialog.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(corner + QPoint(5, 5)), QColor(255, 255, 255));
+    EXPECT_EQ(shot.pixelColor(corner + QPoint(900, 610)), QColor(180, 180, 180));
+    EXPECT_NE(shot.pixelColor(corner + QPoint(-3, 5)), QColor(255, 255, 255));
+}
+
+TEST_F(DialogTest, SettingAppliesValidModelsAndRefusesTheRest) {
+    const std::string job = WriteJob("square.prn", SquareJob());
+    SetText(IDC_JOB_PATH, QString::fromStdString(job));
+    Click(IDC_REDRAW);
+    const std::vector<std::uint8_t> drawn = CanvasBytes();
+
+    // Zero, no number, and a size the display refuses change nothing.
+    const std::vector<std::array<const char*, 3>> refused = {{"0", "600", "1000"},
+                                                             {"1000", "abc", "1000"},
+                                                             {"1000", "600", ""},
+                                                             {"-5", "600", "1000"},
+                                                             {"1000", "600", "100000000"}};
+    for (const auto& values : refused) {
+        SetText(IDC_WIDTH, values[0]);
+        SetText(IDC_HEIGHT, values[1]);
+        SetText(IDC_RESOLUTION, values[2]);
+        Click(IDC_SETTING);
+        EXPECT_EQ(Dialog().Display().GetBedWidthDots(), 39370) << values[0];
+        EXPECT_EQ(CanvasBytes(), drawn) << values[0] << " " << values[1] << " " << values[2];
+    }
+
+    SetText(IDC_WIDTH, "400");
+    SetText(IDC_HEIGHT, "300");
+    SetText(IDC_RESOLUTION, "500");
+    Click(IDC_SETTING);
+    EXPECT_EQ(Dialog().Display().GetBedWidthDots(), 7874);
+    Reference reference(MakeModel(400, 300, 500));
+    EXPECT_EQ(CanvasBytes(), reference.Draw({}));  // the drawn job is wiped
+}
+
+TEST_F(DialogTest, ChoosingAModelFillsTheEditsAndAppliesIt) {
+    std::string ini = kExampleIni;
+    ini.insert(ini.find("Item_4"), "Item_3=Zero\n");
+    m_dir.Write("Lumikor.ini", ini);
+    Choose(IDC_MODEL, 0);
+    EXPECT_EQ(Text(IDC_WIDTH), "400");
+    EXPECT_EQ(Text(IDC_HEIGHT), "300");
+    EXPECT_EQ(Text(IDC_RESOLUTION), "500");
+    EXPECT_EQ(Dialog().Display().GetBedWidthDots(), 7874);
+
+    // A model with a zero shows its numbers but is not applied.
+    auto* models = Control<QComboBox>(IDC_MODEL);
+    ASSERT_EQ(models->itemText(2), "Zero");
+    Choose(IDC_MODEL, 2);
+    EXPECT_EQ(Text(IDC_WIDTH), "0");
+    EXPECT_EQ(Text(IDC_HEIGHT), "600");
+    EXPECT_EQ(Dialog().Display().GetBedWidthDots(), 7874);
+}
+
+TEST_F(DialogTest, RedrawLoadsThePathInTheEdit) {
+    const std::vector<std::uint8_t> empty = CanvasBytes();
+    Click(IDC_REDRAW);  // empty path: nothing happens
+    EXPECT_EQ(CanvasBytes(), empty);
+    SetText(IDC_JOB_PATH, m_dir.Path().c_str() + QString("/missing.prn"));
+    Click(IDC_REDRAW);
+    EXPECT_EQ(CanvasBytes(), empty);
+
+    const JobWriter job = SquareJob();
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", job)));
+    Click(IDC_REDRAW);
+    Reference reference(MakeModel(1000, 600, 1000));
+    EXPECT_EQ(CanvasBytes(), reference.Draw(job.Bytes()));
+    EXPECT_NE(CanvasBytes(), empty);
+}
+
+TEST_F(DialogTest, LoadCommandWithAnotherParameterIsSwallowed) {
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", SquareJob())));
+    const std::vector<std::uint8_t> empty = CanvasBytes();
+    EXPECT_EQ(Dialog().OnCommand(ID_LOAD_JOB, 0), 1);
+    EXPECT_EQ(Dialog().OnCommand(ID_LOAD_JOB, 2), 1);
+    EXPECT_EQ(CanvasBytes(), empty);
+    EXPECT_EQ(Dialog().OnCommand(4321, 1), 0);  // not ours
+    EXPECT_EQ(Dialog().OnCommand(ID_LOAD_JOB, 1), 1);
+    EXPECT_NE(CanvasBytes(), empty);
+}
+
+TEST_F(DialogTest, OpenFileLoadsOnlyAfterTheFileDialogHasClosed) {
+    const std::string job = WriteJob("square.prn", SquareJob());
+    const std::vector<std::uint8_t> empty = CanvasBytes();
+
+    WhenModal<QFileDialog>([](QFileDialog* files) { QMetaObject::invokeMethod(files, "reject"); });
+    Click(IDC_OPEN_FILE);
+    QApplication::processEvents();
+    EXPECT_EQ(Text(IDC_JOB_PATH), "");
+    EXPECT_EQ(CanvasBytes(), empty);
+
+    WhenModal<QFileDialog>([&job](QFileDialog* files) {
+        EXPECT_EQ(files->directory().absolutePath(), QDir::currentPath());
+        EXPECT_EQ(files->nameFilters(), QStringList({"PRN (*.prn)", "PLT (*.plt)"}));
+        // Types the path into the dialog's name field, as a user may.
+        auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(job));
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(Text(IDC_JOB_PATH).toStdString(), job);
+    EXPECT_EQ(CanvasBytes(), empty);  // the load is posted, not run
+    QApplication::processEvents();
+    EXPECT_NE(CanvasBytes(), empty);
+}
+
+TEST_F(DialogTest, DisplacementEditsAreRewrittenAsNumbers) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"  12xyz", "12"}, {"", "0"},    {"abc", "0"},
+        {"+5", "5"},       {"-7", "-7"}, {"99999999999", "2147483647"}};
+    for (const auto& [typed, shown] : cases) {
+        SetText(IDC_OFFSET_X, typed);
+        SetText(IDC_OFFSET_Y, typed);
+        LoseFocus(IDC_OFFSET_Y);
+        EXPECT_EQ(Text(IDC_OFFSET_X), shown) << typed.toStdString();
+        EXPECT_EQ(Text(IDC_OFFSET_Y), shown) << typed.toStdString();
+    }
+}
+
+TEST_F(DialogTest, OptionsTakeEffectAtTheNextRedrawOnly) {
+    const JobWriter job = SquareJob();
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", job)));
+    Click(IDC_REDRAW);
+    const std::vector<std::uint8_t> drawn = CanvasBytes();
+
+    Choose(IDC_COLOR_MODE, 1);
+    Choose(IDC_DISPLAY_MODE, 2);  // vector only
+    Click(IDC_SHOW_CUT_PATH);
+    Click(IDC_SHOW_START_POINT);
+    SetText(IDC_OFFSET_X, "2000");
+    SetText(IDC_OFFSET_Y, "-500");
+    LoseFocus(IDC_OFFSET_X);
+    EXPECT_EQ(CanvasBytes(), drawn);
+
+    Click(IDC_REDRAW);
+    Reference reference(MakeModel(1000, 600, 1000));
+    reference.Draw(job.Bytes());
+    reference.display.SetColorMode(1);
+    reference.display.SetDisplayMode(2);
+    reference.display.SetShowCutPath(1);
+    reference.display.SetShowStartPoint(1);
+    reference.display.SetOffset(2000, -500);
+    EXPECT_EQ(CanvasBytes(), reference.Draw(job.Bytes()));
+    EXPECT_NE(CanvasBytes(), drawn);
+}
+
+TEST_F(DialogTest, SampleJobDrawsAsTheHeadlessDisplayDoes) {
+    std::ifstream in(LUMIKOR_SAMPLE_JOB, std::ios::binary);
+    const std::vector<std::uint8_t> job{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(job.empty());
+    SetText(IDC_JOB_PATH, LUMIKOR_SAMPLE_JOB);
+    Click(IDC_REDRAW);
+    Reference reference(MakeModel(1000, 600, 1000));
+    EXPECT_EQ(CanvasBytes(), reference.Draw(job));
+}
+
+TEST_F(DialogTest, DelaysReachTheDisplayWhenTheEditLosesFocus) {
+    SetText(IDC_CUT_DELAY, "40");
+    SetText(IDC_ENGRAVE_DELAY, "-3");
+    EXPECT_EQ(Dialog().Display().GetCutDelay(), 1);
+    LoseFocus(IDC_CUT_DELAY);
+    LoseFocus(IDC_ENGRAVE_DELAY);
+    EXPECT_EQ(Dialog().Display().GetCutDelay(), 40);
+    EXPECT_EQ(Dialog().Display().GetEngraveDelay(), -3);
+    EXPECT_EQ(Text(IDC_ENGRAVE_DELAY), "-3");  // left as typed
+}
+
+TEST_F(DialogTest, DigitsOnlyEditsRefuseOtherTypedCharacters) {
+    auto* width = Control<QLineEdit>(IDC_WIDTH);
+    width->clear();
+    QTest::keyClicks(width, "1a2-3 ");
+    EXPECT_EQ(width->text(), "123");
+    QTest::keyClick(width, Qt::Key_Backspace);
+    EXPECT_EQ(width->text(), "12");
+    auto* engrave = Control<QLineEdit>(IDC_ENGRAVE_DELAY);
+    engrave->clear();
+    QTest::keyClicks(engrave, "-5x");
+    EXPECT_EQ(engrave->text(), "-5x");
+}
+
+TEST_F(DialogTest, SaveImageWritesNextToTheJob) {
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("part.prn.old", SquareJob())));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
+    const std::filesystem::path saved = m_dir.Path() / "part.bmp";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(std::filesystem::file_size(saved), 1491726u);
+
+    // No '.' in the name, or no name: nothing is saved and nothing is said.
+    std::filesystem::remove(saved);
+    for (const char* path : {"part", ""}) {
+        SetText(IDC_JOB_PATH, path);
+        Click(IDC_SAVE_IMAGE);
+    }
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1);  // the job alone
+}
+
+TEST_F(DialogTest, SaveImageFailureIsReportedWithTheFileAndReason) {
+    SetText(IDC_JOB_PATH, m_dir.Path().c_str() + QString("/no-such-dir/part.prn"));
+    QString title;
+    QString text;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        box->close();
+    });
+    Click(IDC_SAVE_IMAGE);
+    EXPECT_EQ(title, "Lumikor 20140527");
+    EXPECT_TRUE(text.contains("no-such-dir/part.bmp")) << text.toStdString();
+    EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
+}
+
+TEST_F(DialogTest, EnterAndEscapeEndTheDialog) {
+    CLumikorDlg& dialog = Dialog();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* width = Control<QLineEdit>(IDC_WIDTH);
+    width->setFocus();
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+    // Enter on another push button presses that button instead.
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* redraw = Control<QPushButton>(IDC_REDRAW);
+    redraw->setFocus();
+    QTest::keyClick(redraw, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.close();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(DialogTest, SettingsPathHasNoLengthLimit) {
+    std::filesystem::path deep = m_dir.Path();
+    for (int i = 0; i < 5; ++i) deep /= std::string(60, char('a' + i));
+    std::filesystem::create_directories(deep);
+    std::ofstream(deep / "Lumikor.ini") << kExampleIni;
+    std::filesystem::current_path(deep);
+    EXPECT_GT(QDir::currentPath().size(), 255);
+    EXPECT_EQ(Control<QComboBox>(IDC_MODEL)->count(), 3);
+}
+
+}  // namespace
