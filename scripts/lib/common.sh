@@ -9,7 +9,7 @@ LUMIKOR_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
-    xvfb xauth fonts-arphic-uming
+    xvfb xauth fonts-arphic-uming x11-utils xdotool
 )
 
 # Installs the packages that are not installed yet; apt-get update runs only
