@@ -76,9 +76,7 @@ void Canvas::SelectPen(Color color, std::int32_t width) {
     m_penWidth = width;
 }
 
-void Canvas::MoveTo(std::int32_t x, std::int32_t y) {
-    m_current = CanvasPoint{x, y};
-}
+void Canvas::MoveTo(std::int32_t x, std::int32_t y) { m_current = CanvasPoint{x, y}; }
 
 void Canvas::LineTo(std::int32_t x, std::int32_t y) {
     canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,

@@ -18,7 +18,7 @@
 #include "display/canvas_types.h"
 
 class Canvas {
-  public:
+public:
     // Largest surface accepted by Create, per side and in bytes.
     static constexpr std::int32_t kMaxSide = 16384;
     static constexpr std::int64_t kMaxBytes = std::int64_t{256} << 20;
@@ -89,7 +89,7 @@ class Canvas {
     // Does not touch the current point.
     void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
-  private:
+private:
     // Fills [left, right) x [top, bottom), clipped; wide enough for any
     // rectangle spanned by 32-bit corners.
     void FillClipped(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,

@@ -29,17 +29,13 @@ struct Vec {
     std::int64_t y = 0;
 };
 
-Int128 Cross(Vec a, Vec b) {
-    return Int128{a.x} * b.y - Int128{a.y} * b.x;
-}
-Int128 Dot(Vec a, Vec b) {
-    return Int128{a.x} * b.x + Int128{a.y} * b.y;
-}
+Int128 Cross(Vec a, Vec b) { return Int128{a.x} * b.y - Int128{a.y} * b.x; }
+Int128 Dot(Vec a, Vec b) { return Int128{a.x} * b.x + Int128{a.y} * b.y; }
 
 // The part of the turn that runs clockwise on the surface (y down) from the
 // start ray to the end ray. Counter-clockwise sweeps are mirrored vertically.
 class Sweep {
-  public:
+public:
     Sweep(Vec start, Vec end, bool clockwise) : m_mirror(!clockwise) {
         m_start = Oriented(start);
         m_end = Oriented(end);
@@ -55,7 +51,7 @@ class Sweep {
         return Cross(p, m_end) >= 0;
     }
 
-  private:
+private:
     // A ray through the centre itself points along +x.
     Vec Oriented(Vec v) const {
         if (v.x == 0 && v.y == 0) return Vec{1, 0};
@@ -97,7 +93,7 @@ struct Pixel {
 };
 
 class EllipseOutline {
-  public:
+public:
     EllipseOutline(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
         : m_center2{left + right - 1, top + bottom - 1},
           m_radius2{right - left - 1, bottom - top - 1} {
@@ -152,7 +148,7 @@ class EllipseOutline {
         return piece.xMajor ? Pixel{p, q} : Pixel{q, p};
     }
 
-  private:
+private:
     static std::int64_t Major(Vec v, const Piece& piece) { return piece.xMajor ? v.x : v.y; }
     static std::int64_t Minor(Vec v, const Piece& piece) { return piece.xMajor ? v.y : v.x; }
 

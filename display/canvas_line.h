@@ -20,12 +20,8 @@ namespace canvas_detail {
 __extension__ typedef __int128 Int128;
 
 // floor(a / b) and ceil(a / b) for b > 0.
-inline Int128 FloorDiv(Int128 a, Int128 b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-inline Int128 CeilDiv(Int128 a, Int128 b) {
-    return -FloorDiv(-a, b);
-}
+inline Int128 FloorDiv(Int128 a, Int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+inline Int128 CeilDiv(Int128 a, Int128 b) { return -FloorDiv(-a, b); }
 
 // Calls visit(x, y) for every pixel of the 8-connected line from (x0, y0) to
 // (x1, y1) that lies in [0, width) x [0, height), in order from the start.
