@@ -52,7 +52,7 @@ void WhenModal(std::function<void(T*)> action) {
 // Runs each test in a fresh current directory (where the dialog looks for
 // its settings file) and restores the old one afterwards.
 class DialogTest : public testing::Test {
-  protected:
+protected:
     DialogTest() : m_previous(std::filesystem::current_path()) {
         std::filesystem::current_path(m_dir.Path());
     }
@@ -98,7 +98,7 @@ class DialogTest : public testing::Test {
 
     TempDir m_dir;
 
-  private:
+private:
     std::filesystem::path m_previous;
     std::optional<CLumikorDlg> m_dialog;
 };
@@ -443,27 +443,27 @@ TEST_F(DialogTest, SaveImageFailureIsReportedWithTheFileAndReason) {
 
 TEST_F(DialogTest, EnterAndEscapeEndTheDialog) {
     CLumikorDlg& dialog = Dialog();
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    QTest::keyClick(&dialog, Qt::Key_Escape);
+    // Shows the dialog and presses a key with the focus on target.
+    const auto press = [&dialog](QWidget* target, Qt::Key key) {
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        target->setFocus();
+        QTest::keyClick(target, key);
+    };
+    press(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* width = Control<QLineEdit>(IDC_WIDTH);
-    width->setFocus();
-    QTest::keyClick(width, Qt::Key_Return);
+    press(Control<QLineEdit>(IDC_WIDTH), Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
     // Enter on another push button presses that button instead.
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* redraw = Control<QPushButton>(IDC_REDRAW);
-    redraw->setFocus();
-    QTest::keyClick(redraw, Qt::Key_Return);
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", SquareJob())));
+    const std::vector<std::uint8_t> empty = CanvasBytes();
+    press(Control<QPushButton>(IDC_REDRAW), Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(CanvasBytes(), empty);
 
     dialog.close();
     EXPECT_FALSE(dialog.isVisible());
