@@ -42,9 +42,10 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     if (desc == nullptr) return 0;
     Canvas canvas;
     if (!canvas.Create(desc->width, desc->height)) return 0;
-    std::unique_ptr<std::uint8_t[]> displayRow(new (std::nothrow)
-                                                   std::uint8_t[static_cast<std::size_t>(desc->width)]());
-    if (!displayRow) return 0;
+    const auto columns = static_cast<std::size_t>(desc->width);
+    std::unique_ptr<std::uint8_t[]> displayRow(new (std::nothrow) std::uint8_t[columns + 1]());
+    std::unique_ptr<std::int64_t[]> columnStart(new (std::nothrow) std::int64_t[columns + 2]());
+    if (!displayRow || !columnStart) return 0;
 
     // The new surface keeps the pen and arc direction, as a drawing context
     // does when another bitmap is selected into it.
@@ -56,6 +57,8 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     m_hParentWnd = desc->parentWnd;
     m_canvasCtrlId = desc->ctrlId;
     m_displayRow = std::move(displayRow);
+    m_columnStart = std::move(columnStart);
+    FindColumnStarts();
     return 1;
 }
 
@@ -66,14 +69,6 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
     const std::int32_t bedHeightDots = BedDots(model->height, model->resolution);
     if (bedWidthDots == 0 || bedHeightDots == 0) return 0;
 
-    const auto bedWidthBytes = static_cast<std::uint32_t>(bedWidthDots);
-    if (m_machineRowCapacity < bedWidthBytes) {
-        std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[bedWidthBytes]());
-        if (!row) return 0;
-        m_machineRow = std::move(row);
-        m_machineRowCapacity = bedWidthBytes;
-    }
-
     m_model.width = model->width;
     m_model.height = model->height;
     m_model.resolution = model->resolution;
@@ -83,19 +78,42 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
 
     // The image size comes from the millimetres, the scale from the dots.
     const float bedRatio = static_cast<float>(model->width) / static_cast<float>(model->height);
-    const float canvasRatio = static_cast<float>(m_canvasWidth) / static_cast<float>(m_canvasHeight);
+    const float canvasRatio =
+        static_cast<float>(m_canvasWidth) / static_cast<float>(m_canvasHeight);
     if (bedRatio > canvasRatio) {
         m_imageWidth = m_canvasWidth;
-        m_imageHeight = static_cast<std::int32_t>(std::int64_t{m_canvasWidth} * model->height /
-                                                  model->width);
+        m_imageHeight =
+            static_cast<std::int32_t>(std::int64_t{m_canvasWidth} * model->height / model->width);
         m_scale = static_cast<float>(m_canvasWidth) / static_cast<float>(m_bedWidthDots);
     } else {
         m_imageHeight = m_canvasHeight;
-        m_imageWidth = static_cast<std::int32_t>(std::int64_t{m_canvasHeight} * model->width /
-                                                 model->height);
+        m_imageWidth =
+            static_cast<std::int32_t>(std::int64_t{m_canvasHeight} * model->width / model->height);
         m_scale = static_cast<float>(m_canvasHeight) / static_cast<float>(m_bedHeightDots);
     }
+    FindColumnStarts();
     return 1;
+}
+
+void CJobDisplay::FindColumnStarts() {
+    if (!m_columnStart) return;
+    // The column of a dot never decreases along the bed, so the first dot of
+    // each column is found by bisection; dots beyond the canvas all count as
+    // the column just past it.
+    const std::int64_t width = m_bedWidthDots;
+    for (std::int64_t column = 0; column <= m_canvasWidth + 1; ++column) {
+        std::int64_t low = 0;
+        std::int64_t high = width;
+        while (low < high) {
+            const std::int64_t mid = low + (high - low) / 2;
+            if (ColumnOfDot(mid) >= column) {
+                high = mid;
+            } else {
+                low = mid + 1;
+            }
+        }
+        m_columnStart[static_cast<std::size_t>(column)] = low;
+    }
 }
 
 void CJobDisplay::ClearCanvas() {
@@ -127,13 +145,8 @@ void CJobDisplay::Pause(std::int32_t milliseconds) {
 }
 
 void CJobDisplay::ClearRowBuffers() {
-    if (m_displayRow) std::memset(m_displayRow.get(), 0, static_cast<std::size_t>(m_canvasWidth));
-    if (m_machineRow && m_machineRowFirst <= m_machineRowLast) {
-        std::memset(m_machineRow.get() + m_machineRowFirst, 0,
-                    static_cast<std::size_t>(m_machineRowLast - m_machineRowFirst + 1));
-    }
-    m_machineRowFirst = kNoDot;
-    m_machineRowLast = -1;
+    if (m_displayRow)
+        std::memset(m_displayRow.get(), 0, static_cast<std::size_t>(m_canvasWidth) + 1);
 }
 
 void CJobDisplay::OnParseBegin() {

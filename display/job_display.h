@@ -57,9 +57,8 @@ public:
 
     // Computes the bed in dots, the fit, the scale and the image size.
     // Returns 0 and changes nothing when width, height or resolution is below
-    // 1, the bed in dots would be 0 or not fit a signed 32-bit value, the
-    // machine row cannot be allocated, or there is no canvas yet (the fit
-    // needs the canvas size).
+    // 1, the bed in dots would be 0 or not fit a signed 32-bit value, or there
+    // is no canvas yet (the fit needs the canvas size).
     int SetModel(const ModelInfo* model);
 
     void ClearCanvas();
@@ -112,11 +111,13 @@ protected:
 
 private:
     static constexpr std::uint32_t kDecodeBufferSize = 65536;
-    static constexpr std::int64_t kNoDot = std::int64_t{1} << 62;
+    // Bytes past a decoded line that word-wise scans may read (and ignore).
+    static constexpr std::uint32_t kDecodeSlack = 8;
 
     // Canvas and screen (job_display.cpp).
     void Pause(std::int32_t milliseconds);
     void ClearRowBuffers();
+    void FindColumnStarts();
 
     // Raster engraving (raster_preview.cpp).
     void ReadRasterHeader();
@@ -125,7 +126,9 @@ private:
     void DecodeRasterLine();
     int ClipRasterLine();
     void ExpandRasterLine();
-    void MergeMachineRow();
+    std::int32_t ColumnOfDot(std::int64_t dot) const;
+    void MarkColumn(std::int32_t column, std::uint8_t value);
+    std::uint8_t PixelMaximum(std::int64_t first, std::int64_t end) const;
     void PlotDisplayRow();
     void FlushRasterRow();
 
@@ -162,16 +165,17 @@ private:
     std::int64_t m_lineY = 0;
     std::uint32_t m_lineDataLength = 0;  // N - 8 of a u32 N
     const std::uint8_t* m_lineData = nullptr;
+    // The largest pixel value per canvas column of the row being gathered,
+    // plus one cell past the canvas for the last dots of the bed, which may
+    // map there and are never plotted.
     std::unique_ptr<std::uint8_t[]> m_displayRow;
-    std::unique_ptr<std::uint8_t[]> m_machineRow;
-    std::array<std::uint8_t, kDecodeBufferSize> m_decodeBuffer{};
+    // The first dot of every column, for columns 0 to m_canvasWidth + 1 (the
+    // last is the bed width): the dots of column c are those from
+    // m_columnStart[c] up to m_columnStart[c + 1], exactly as the truncated
+    // product of dot and scale maps them.
+    std::unique_ptr<std::int64_t[]> m_columnStart;
+    std::array<std::uint8_t, kDecodeBufferSize + kDecodeSlack> m_decodeBuffer{};
     const std::uint8_t* m_decodedData = nullptr;
-    std::uint32_t m_machineRowCapacity = 0;
-    // The dots of m_machineRow that may be non-zero (none while first >
-    // last), so that merging and clearing a row cost what was drawn into it,
-    // not the bed width.
-    std::int64_t m_machineRowFirst = kNoDot;
-    std::int64_t m_machineRowLast = -1;
     DotRect m_arcRect;
     CanvasPoint m_displayPos;
     DotPoint m_machinePos;

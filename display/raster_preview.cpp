@@ -1,8 +1,11 @@
-// Raster engraving: each ESC '0' / '1' line is decoded, clipped to the bed
-// width and expanded into a bed-wide row of dots; lines that fall on the same
-// canvas row accumulate there until the row changes, when the dots are shrunk
-// onto a canvas-wide row and plotted in the layer colour.
+// Raster engraving: each ESC '0' / '1' line is decoded and clipped to the bed
+// width, and its pixels are shrunk straight onto a canvas-wide row that keeps
+// the largest value per column; lines that fall on the same canvas row
+// accumulate there until the row changes, when it is plotted in the layer
+// colour. A dot matters only through the column it maps to, and every pixel
+// value only ever raises a column, so no bed-wide row of dots is needed.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "display/job_display.h"
@@ -12,6 +15,10 @@
 namespace {
 
 constexpr std::uint32_t kDefaultRleThreshold = 192;
+// A repeat code repeats at most 255 times (threshold 0 is taken as 192, so
+// the count is 1 to 254); runs up to kShortRun are written as one block.
+constexpr std::uint32_t kLongestRun = 255;
+constexpr std::uint32_t kShortRun = 16;
 
 // Pixels carried by one decoded byte in each bit mode; 0 for mode 3, which
 // has none.
@@ -26,6 +33,32 @@ std::int64_t PixelsPerByte(std::uint16_t bitMode) {
         default:
             return 0;
     }
+}
+
+// The eight bytes from p as one big-endian number, so that the first pixel of
+// a 1-bit line is the most significant bit.
+std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    return word;
+}
+
+// Whether any of the bits [first, end) is set, most significant bit of each
+// byte first. Reads whole words, up to 7 bytes past the last bit asked for.
+bool AnyBitSet(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
+    const std::uint8_t* word = bits + (first >> 3);
+    std::int64_t lead = first & 7;
+    std::int64_t count = end - first;
+    std::uint64_t any = 0;
+    while (count > 0) {
+        const std::int64_t take = std::min<std::int64_t>(count, 64 - lead);
+        any |= (LoadBigEndian64(word) << lead) >> (64 - take);
+        count -= take;
+        word += 8;
+        lead = 0;
+    }
+    return any != 0;
 }
 
 }  // namespace
@@ -64,10 +97,9 @@ std::uint32_t CJobDisplay::RowOfLine() const {
 void CJobDisplay::ChangeRow() {
     const std::uint32_t row = RowOfLine();
     if (row == m_currentRow) return;
-    // A row outside the image is not plotted: its dots stay in the machine
+    // A row outside the image is not plotted: its columns stay in the display
     // row and join the next row that is.
     if (m_currentRow < static_cast<std::uint32_t>(m_imageHeight)) {
-        MergeMachineRow();
         PlotDisplayRow();
         m_rowPending = 0;
         if (m_showEngraveProcess != 0) {
@@ -90,8 +122,29 @@ void CJobDisplay::DecodeRasterLine() {
         static_cast<std::uint64_t>(m_lineData - m_data) + m_lineDataLength;
     const bool jobGoesOn = dataEnd < m_dataSize;
 
+    const std::uint8_t* in = m_lineData;
+    std::uint8_t* buffer = m_decodeBuffer.data();
     std::uint32_t out = 0;
     std::uint32_t i = 0;
+    // While a code and its value lie inside the line and the longest run
+    // fits the buffer, short runs are stored as one fixed-size block (the
+    // excess is overwritten or never read) and nothing needs a bound check.
+    while (i + 1 < m_lineDataLength && out + kLongestRun <= kDecodeBufferSize) {
+        const std::uint32_t code = in[i];
+        if (code <= threshold) {
+            buffer[out++] = static_cast<std::uint8_t>(code);
+            i += 1;
+            continue;
+        }
+        const std::uint32_t count = code - threshold;
+        if (count <= kShortRun) {
+            std::memset(buffer + out, in[i + 1], kShortRun);
+        } else {
+            std::memset(buffer + out, in[i + 1], count);
+        }
+        out += count;
+        i += 2;
+    }
     while (i < m_lineDataLength && out < kDecodeBufferSize) {
         const std::uint32_t code = m_lineData[i];
         if (code <= threshold) {
@@ -141,48 +194,87 @@ int CJobDisplay::ClipRasterLine() {
 }
 
 void CJobDisplay::ExpandRasterLine() {
+    const std::int64_t pixels = PixelsPerByte(m_bitMode) * std::int64_t{m_decodedLength};
     const std::int64_t width = m_bedWidthDots;
-    const std::int64_t stride = m_lineDirection == '0' ? m_dotStep : -std::int64_t{m_dotStep};
-    std::uint8_t* row = m_machineRow.get();
-    std::int64_t dot = m_lineX;
-    // Writing only ever raises a dot, so overlapping lines combine by
-    // maximum. Dots outside the bed (left of dot 0) are dropped.
-    const auto write = [&](std::uint8_t value) {
-        if (value != 0 && dot >= 0 && dot < width && row[dot] < value) {
-            row[dot] = value;
-            m_machineRowFirst = std::min(m_machineRowFirst, dot);
-            m_machineRowLast = std::max(m_machineRowLast, dot);
+    const std::int64_t step = m_dotStep;
+    const std::int64_t x = m_lineX;
+    if (pixels == 0) return;
+    // Every pixel of a line with dot step 0 falls on its first dot.
+    if (step == 0) {
+        if (x >= 0 && x < width) MarkColumn(ColumnOfDot(x), PixelMaximum(0, pixels));
+        return;
+    }
+    // The pixels that fall on one display column are consecutive, so each
+    // column takes the maximum of one run of pixels. Clipping has kept every
+    // pixel left of the right edge; those left of dot 0 are dropped. The
+    // column is followed along the line through the column starts, so only
+    // the first pixel needs the float mapping.
+    const std::int64_t* start = m_columnStart.get();
+    // floor(n / step) for 0 <= n < 2^33 without a division per column: the
+    // double product is off by at most one, which the check mends.
+    const double inverse = 1.0 / static_cast<double>(step);
+    const auto divide = [step, inverse](std::int64_t n) {
+        std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) * inverse);
+        if (q * step > n) {
+            --q;
+        } else if ((q + 1) * step <= n) {
+            ++q;
         }
-        dot += stride;
+        return q;
     };
-    for (std::uint32_t i = 0; i < m_decodedLength; ++i) {
-        const std::uint8_t byte = m_decodedData[i];
-        switch (m_bitMode) {
-            case 0:
-                for (int bit = 7; bit >= 0; --bit) write(((byte >> bit) & 1) != 0 ? 255 : 0);
-                break;
-            case 1:
-                write((byte >> 4) != 0 ? 255 : 0);
-                write((byte & 0x0F) != 0 ? 255 : 0);
-                break;
-            default:
-                write(byte);
-                break;
+    if (m_lineDirection == '0') {
+        std::int64_t k = x >= 0 ? 0 : (step - 1 - x) / step;
+        std::int64_t dot = x + step * k;
+        if (k >= pixels || dot >= width) return;
+        std::int32_t column = ColumnOfDot(dot);
+        while (k < pixels && dot < width) {
+            while (start[column + 1] <= dot) ++column;
+            const std::int64_t span = start[column + 1] - dot;
+            const std::int64_t count = step == 1 ? span : divide(span + step - 1);
+            const std::int64_t end = std::min(pixels, k + count);
+            MarkColumn(column, PixelMaximum(k, end));
+            dot += step * (end - k);
+            k = end;
         }
+        return;
+    }
+    std::int64_t dot = x;
+    if (dot < 0) return;
+    std::int32_t column = ColumnOfDot(dot);
+    std::int64_t k = 0;
+    while (k < pixels && dot >= 0) {
+        while (start[column] > dot) --column;
+        const std::int64_t span = dot - start[column];
+        const std::int64_t count = (step == 1 ? span : divide(span)) + 1;
+        const std::int64_t end = std::min(pixels, k + count);
+        MarkColumn(column, PixelMaximum(k, end));
+        dot -= step * (end - k);
+        k = end;
     }
 }
 
-void CJobDisplay::MergeMachineRow() {
-    const std::uint8_t* machine = m_machineRow.get();
-    std::uint8_t* display = m_displayRow.get();
-    const std::int64_t last = std::min<std::int64_t>(m_machineRowLast, m_bedWidthDots - 1);
-    for (std::int64_t i = m_machineRowFirst; i <= last; ++i) {
-        const std::uint8_t value = machine[i];
-        if (value == 0) continue;
-        // The last dots of the bed can land on the column just past the
-        // canvas; nothing is kept there.
-        const std::int64_t column = TruncateToInt64(static_cast<float>(i) * m_scale);
-        if (column < m_canvasWidth && display[column] < value) display[column] = value;
+std::int32_t CJobDisplay::ColumnOfDot(std::int64_t dot) const {
+    const std::int64_t column = TruncateToInt64(static_cast<float>(dot) * m_scale);
+    return static_cast<std::int32_t>(std::min<std::int64_t>(column, m_canvasWidth));
+}
+
+void CJobDisplay::MarkColumn(std::int32_t column, std::uint8_t value) {
+    std::uint8_t& cell = m_displayRow[static_cast<std::size_t>(column)];
+    cell = std::max(cell, value);
+}
+
+std::uint8_t CJobDisplay::PixelMaximum(std::int64_t first, std::int64_t end) const {
+    const std::uint8_t* data = m_decodedData;
+    switch (m_bitMode) {
+        case 0:
+            return AnyBitSet(data, first, end) ? 255 : 0;
+        case 1:
+            return AnyBitSet(data, 4 * first, 4 * end) ? 255 : 0;
+        default: {
+            std::uint8_t maximum = 0;
+            for (std::int64_t i = first; i < end; ++i) maximum = std::max(maximum, data[i]);
+            return maximum;
+        }
     }
 }
 
@@ -198,7 +290,6 @@ void CJobDisplay::PlotDisplayRow() {
 
 void CJobDisplay::FlushRasterRow() {
     if (m_rowPending != 1) return;
-    MergeMachineRow();
     PlotDisplayRow();
     m_rowPending = 0;
     ClearRowBuffers();

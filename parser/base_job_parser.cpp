@@ -13,6 +13,14 @@ constexpr std::uint32_t kTrailerTagLength = 2;    // 'Y' 'E'
 constexpr std::uint32_t kChecksumLength = 2;
 constexpr std::uint32_t kTotalLengthLength = 4;
 
+// The byte sum of a stretch of the job, in a local accumulator: a loop that
+// adds into a member through the job's byte pointer could alias it and would
+// not be vectorised.
+std::uint32_t AddBytes(std::uint32_t sum, const std::uint8_t* bytes, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) sum += bytes[i];
+    return sum;
+}
+
 }  // namespace
 
 CBaseJobParser::CBaseJobParser() = default;
@@ -262,7 +270,8 @@ int CBaseJobParser::CheckTrailer() {
     // The sum covers everything up to the 'E'. Trailer checks come in stream
     // order, so the running sum only ever grows forward: the job is summed
     // once however many ESC 'B' it holds.
-    for (; m_sumEnd < m_pos; ++m_sumEnd) m_runningSum += m_data[m_sumEnd];
+    m_runningSum = AddBytes(m_runningSum, m_data + m_sumEnd, m_pos - m_sumEnd);
+    m_sumEnd = m_pos;
     m_checksumSum = m_runningSum & 0xFFFF;
     m_checksumStored = ReadU16BE(m_data, m_pos);
     m_pos += kChecksumLength;

@@ -1,0 +1,64 @@
+// Reads the JSON of a lumikor_bench run with repetitions and prints, per job,
+// the median floor and render times, the render throughput and the ratio
+// render / floor.
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct Medians {
+    double floorMs = 0;
+    double renderMs = 0;
+    double renderBytesPerSecond = 0;
+    double renderItemsPerSecond = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: lumikor_bench_table RESULTS.json\n");
+        return 2;
+    }
+    std::ifstream in(argv[1]);
+    nlohmann::json results;
+    try {
+        results = nlohmann::json::parse(in);
+    } catch (const nlohmann::json::exception& e) {
+        std::fprintf(stderr, "cannot read %s: %s\n", argv[1], e.what());
+        return 1;
+    }
+    std::map<std::string, Medians> jobs;
+    for (const auto& run : results.value("benchmarks", nlohmann::json::array())) {
+        if (run.value("aggregate_name", "") != "median") continue;
+        const std::string name = run.value("run_name", "");
+        const auto slash = name.find('/');
+        if (slash == std::string::npos) continue;
+        Medians& m = jobs[name.substr(slash + 1)];
+        const double cpuMs = run.value("cpu_time", 0.0);
+        if (name.starts_with("floor/")) {
+            m.floorMs = cpuMs;
+        } else {
+            m.renderMs = cpuMs;
+            m.renderBytesPerSecond = run.value("bytes_per_second", 0.0);
+            m.renderItemsPerSecond = run.value("items_per_second", 0.0);
+        }
+    }
+    std::printf("%-16s %10s %10s %12s %8s %14s\n", "job", "floor ms", "render ms", "render MB/s",
+                "ratio", "commands/s");
+    for (const auto& [job, m] : jobs) {
+        const double ratio = m.floorMs > 0 ? m.renderMs / m.floorMs : 0;
+        std::printf("%-16s %10.2f %10.2f %12.1f %8.2f", job.c_str(), m.floorMs, m.renderMs,
+                    m.renderBytesPerSecond / 1e6, ratio);
+        if (m.renderItemsPerSecond > 0) {
+            std::printf(" %14.3g\n", m.renderItemsPerSecond);
+        } else {
+            std::printf(" %14s\n", "-");
+        }
+    }
+    return 0;
+}

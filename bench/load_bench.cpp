@@ -1,0 +1,81 @@
+// The load of a job as the program does it (read the file, clear canvas and
+// bed, attach, parse), against a floor that only reads the same file and
+// adds up its bytes: no previewer can do less, since the trailer checksum
+// covers every byte.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "bench/big_jobs.h"
+#include "cli/read_file.h"
+#include "display/job_display.h"
+
+namespace {
+
+std::vector<std::uint8_t> ReadOrFail(const std::string& path, benchmark::State& state) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, error)) state.SkipWithError(error.c_str());
+    return bytes;
+}
+
+void Floor(benchmark::State& state, const std::string& path) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::vector<std::uint8_t> job = ReadOrFail(path, state);
+        std::uint32_t sum = std::accumulate(job.begin(), job.end(), std::uint32_t{0});
+        benchmark::DoNotOptimize(sum);
+        bytes = job.size();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void Render(benchmark::State& state, const std::string& path, std::uint64_t commands) {
+    // The main dialog's canvas and the default model.
+    CJobDisplay display;
+    const CanvasDesc desc{910, 620, nullptr, 0};
+    ModelInfo model;
+    model.width = 1000;
+    model.height = 600;
+    model.resolution = 1000;
+    model.resolutionY = 1000;
+    if (!display.SetCanvas(&desc) || !display.SetModel(&model)) state.SkipWithError("setup");
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::vector<std::uint8_t> job = ReadOrFail(path, state);
+        display.ClearCanvas();
+        display.ClearBed();
+        display.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
+        display.Parse();
+        benchmark::DoNotOptimize(display.GetCanvas().Row(0));
+        bytes = job.size();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    if (commands != 0)
+        state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * commands));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    for (const BigJob& job : BigJobs()) {
+        const std::string path = EnsureBigJob(LUMIKOR_BENCH_JOBS_DIR, job);
+        if (path.empty()) {
+            std::fprintf(stderr, "cannot write the job %s into %s\n", std::string(job.name).c_str(),
+                         LUMIKOR_BENCH_JOBS_DIR);
+            return 1;
+        }
+        const std::string name(job.name);
+        benchmark::RegisterBenchmark(("render/" + name).c_str(), Render, path, job.commands)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("floor/" + name).c_str(), Floor, path)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
