@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -21,6 +22,14 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
         return false;
     }
     bytes.clear();
+    // Reserve what the file says it holds, so that a large job is not copied
+    // through ever larger buffers (which would hold it about twice over); the
+    // reading below still goes to the end, whatever the size said.
+    std::error_code sizeError;
+    const std::uintmax_t expected = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && expected <= std::numeric_limits<std::uint32_t>::max()) {
+        bytes.reserve(static_cast<std::size_t>(expected));
+    }
     std::uint8_t chunk[1 << 16];
     std::size_t got = 0;
     // Read to the end rather than trusting a size from seeking, which pipes
