@@ -130,23 +130,37 @@ void JobHeader(JobWriter& w, const std::string& name) {
     w.Magic().FileName(name).EscY(0).EscH(1000).EscR(1000).DotStep(1).RleBase(0);
 }
 
+// The parts sheet of cut.plt: a plate with four holes and a star.
+void CutPartsSheet(JobWriter& w) {
+    w.Pen(5).EscJ(30).EscS(100).EscP(100);
+    CutRoundedRectangle(w, 600 * kDotsPerMm, 100 * kDotsPerMm, 300 * kDotsPerMm, 180 * kDotsPerMm,
+                        20 * kDotsPerMm);
+    w.Pen(6);
+    for (int i = 0; i < 4; ++i) {
+        CutCircle(w, (650 + 67 * i) * kDotsPerMm, 240 * kDotsPerMm, 15 * kDotsPerMm, 'P');
+    }
+    w.Pen(7);
+    CutStar(w, 750 * kDotsPerMm, 160 * kDotsPerMm, 45 * kDotsPerMm, 18 * kDotsPerMm);
+}
+
 JobWriter SampleBadge() {
     JobWriter w;
     JobHeader(w, "badge.prn");
-    const int left = 100 * kDotsPerMm;
-    const int bottom = 300 * kDotsPerMm;
-    const int diameter = 60 * kDotsPerMm;
-    const int step = 4;
+    const int left = 120 * kDotsPerMm;
+    const int bottom = 220 * kDotsPerMm;
+    const int diameter = 260 * kDotsPerMm;
+    const int step = 12;
     w.Pen(1).BitMode(0).DotStep(step).EscJ(300).EscS(100).EscP(60);
     EngraveBadge(w, left, bottom, diameter, step);
     w.EscV();
     w.Pen(2).EscJ(40).EscS(90).EscP(100);
-    CutCircle(w, left + diameter / 2, bottom + diameter / 2, diameter / 2 + 2 * kDotsPerMm);
+    CutCircle(w, left + diameter / 2, bottom + diameter / 2, diameter / 2 + 5 * kDotsPerMm);
     w.Pen(3).EscJ(20).EscS(100).EscP(100);
-    const int margin = 10 * kDotsPerMm;
+    const int margin = 25 * kDotsPerMm;
     CutRoundedRectangle(w, left - margin, bottom - margin, diameter + 2 * margin,
-                        diameter + 2 * margin, 8 * kDotsPerMm);
-    CutCircle(w, left + diameter / 2, bottom + diameter + margin / 2, 2 * kDotsPerMm, 'P');
+                        diameter + 2 * margin, 30 * kDotsPerMm);
+    CutCircle(w, left + diameter / 2, bottom + diameter + margin / 2, 6 * kDotsPerMm, 'P');
+    CutPartsSheet(w);
     w.VectorF();
     return w.Trailer();
 }
@@ -154,19 +168,19 @@ JobWriter SampleBadge() {
 JobWriter SampleGreyEngraving() {
     JobWriter w;
     JobHeader(w, "gradient.prn");
-    const int left = 400 * kDotsPerMm;
-    const int bottom = 200 * kDotsPerMm;
-    const int width = 60;  // bytes per line, one byte per pixel in 8-bit mode
-    const int lines = 200;
-    const int step = 10;
+    const int left = 300 * kDotsPerMm;
+    const int bottom = 150 * kDotsPerMm;
+    const int width = 400;  // bytes per line, one byte per pixel in 8-bit mode
+    const int lines = 300;
+    const int step = 25;
     w.Pen(4).BitMode(2).DotStep(step).EscJ(250);
     for (int row = 0; row < lines; ++row) {
         Bytes line(width);
         for (int col = 0; col < width; ++col) {
             // Concentric rings fading from left to right; runs compress well.
             const double dx = col - width / 2.0;
-            const double dy = (row - lines / 2.0) * width / double(lines);
-            const double ring = 0.5 + 0.5 * std::cos(std::sqrt(dx * dx + dy * dy) / 3.0);
+            const double dy = row - lines / 2.0;
+            const double ring = 0.5 + 0.5 * std::cos(std::sqrt(dx * dx + dy * dy) / 12.0);
             line[static_cast<std::size_t>(col)] =
                 static_cast<std::uint8_t>(std::lround(255 * ring * col / (width - 1)) & 0xF0);
         }
@@ -179,15 +193,7 @@ JobWriter SampleGreyEngraving() {
 JobWriter SampleCutting() {
     JobWriter w;
     JobHeader(w, "parts.plt");
-    w.Pen(5).EscJ(30).EscS(100).EscP(100);
-    CutRoundedRectangle(w, 600 * kDotsPerMm, 100 * kDotsPerMm, 200 * kDotsPerMm, 120 * kDotsPerMm,
-                        15 * kDotsPerMm);
-    w.Pen(6);
-    for (int i = 0; i < 4; ++i) {
-        CutCircle(w, (630 + 45 * i) * kDotsPerMm, 190 * kDotsPerMm, 10 * kDotsPerMm, 'P');
-    }
-    w.Pen(7);
-    CutStar(w, 700 * kDotsPerMm, 140 * kDotsPerMm, 30 * kDotsPerMm, 12 * kDotsPerMm);
+    CutPartsSheet(w);
     w.VectorJ();
     return w.Trailer();
 }
