@@ -1,7 +1,8 @@
 // The options block that opens every input of the load-and-render fuzz
 // target: a fixed number of bytes read as the model, the canvas size and the
-// dialog's options; the rest of the input is the job. Shared by the target
-// and the seed generator so that seeds and target agree on the layout.
+// dialog's options; the rest of the input is the job. Shared by the target,
+// the seed generator and the regression tests, so that all three read an
+// input alike.
 #pragma once
 
 #include <cstddef>
