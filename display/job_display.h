@@ -128,7 +128,6 @@ private:
     void ExpandRasterLine();
     std::int32_t ColumnOfDot(std::int64_t dot) const;
     void MarkColumn(std::int32_t column, std::uint8_t value);
-    std::uint8_t PixelMaximum(std::int64_t first, std::int64_t end) const;
     void PlotDisplayRow();
     void FlushRasterRow();
 

@@ -61,6 +61,82 @@ bool AnyBitSet(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
     return any != 0;
 }
 
+// A clipped line as the column walk sees it: pixel k lies on dot
+// x + step * k ('0' lines) or x - step * k.
+struct LineColumns {
+    const std::int64_t* columnStart;
+    std::int64_t x;
+    std::int64_t step;
+    std::int64_t pixels;
+    std::int64_t width;
+    bool forward;
+};
+
+// floor(n / step) for 0 <= n < 2^33 and step >= 1, without a division: the
+// double product is off by at most one, which the check mends.
+class StepDivider {
+public:
+    explicit StepDivider(std::int64_t step)
+        : m_step(step), m_inverse(1.0 / static_cast<double>(step)) {}
+    std::int64_t operator()(std::int64_t n) const {
+        if (m_step == 1) return n;
+        std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) * m_inverse);
+        if (q * m_step > n) {
+            --q;
+        } else if ((q + 1) * m_step <= n) {
+            ++q;
+        }
+        return q;
+    }
+
+private:
+    std::int64_t m_step;
+    double m_inverse;
+};
+
+// Calls visit(column, first, end) for every display column that pixels of
+// the line fall on, with the run [first, end) of those pixels: the pixels of
+// one column are consecutive. Clipping has kept every pixel left of the
+// right edge; those left of dot 0 are dropped. Only the first pixel needs
+// the float mapping (columnOf); the walk follows the column starts after it.
+template <typename ColumnOf, typename Visit>
+void ForEachColumnRun(const LineColumns& line, ColumnOf columnOf, Visit visit) {
+    const std::int64_t* start = line.columnStart;
+    const std::int64_t step = line.step;
+    // Every pixel of a line with dot step 0 falls on its first dot.
+    if (step == 0) {
+        if (line.x >= 0 && line.x < line.width) visit(columnOf(line.x), 0, line.pixels);
+        return;
+    }
+    const StepDivider divide(step);
+    if (line.forward) {
+        std::int64_t k = line.x >= 0 ? 0 : (step - 1 - line.x) / step;
+        std::int64_t dot = line.x + step * k;
+        if (k >= line.pixels || dot >= line.width) return;
+        std::int32_t column = columnOf(dot);
+        while (k < line.pixels && dot < line.width) {
+            while (start[column + 1] <= dot) ++column;
+            const std::int64_t count = divide(start[column + 1] - dot + step - 1);
+            const std::int64_t end = std::min(line.pixels, k + count);
+            visit(column, k, end);
+            dot += step * (end - k);
+            k = end;
+        }
+        return;
+    }
+    std::int64_t dot = line.x;
+    if (dot < 0) return;
+    std::int32_t column = columnOf(dot);
+    std::int64_t k = 0;
+    while (k < line.pixels && dot >= 0) {
+        while (start[column] > dot) --column;
+        const std::int64_t end = std::min(line.pixels, k + divide(dot - start[column]) + 1);
+        visit(column, k, end);
+        dot -= step * (end - k);
+        k = end;
+    }
+}
+
 }  // namespace
 
 void CJobDisplay::OnRasterLine() {
@@ -195,61 +271,34 @@ int CJobDisplay::ClipRasterLine() {
 
 void CJobDisplay::ExpandRasterLine() {
     const std::int64_t pixels = PixelsPerByte(m_bitMode) * std::int64_t{m_decodedLength};
-    const std::int64_t width = m_bedWidthDots;
-    const std::int64_t step = m_dotStep;
-    const std::int64_t x = m_lineX;
     if (pixels == 0) return;
-    // Every pixel of a line with dot step 0 falls on its first dot.
-    if (step == 0) {
-        if (x >= 0 && x < width) MarkColumn(ColumnOfDot(x), PixelMaximum(0, pixels));
-        return;
-    }
-    // The pixels that fall on one display column are consecutive, so each
-    // column takes the maximum of one run of pixels. Clipping has kept every
-    // pixel left of the right edge; those left of dot 0 are dropped. The
-    // column is followed along the line through the column starts, so only
-    // the first pixel needs the float mapping.
-    const std::int64_t* start = m_columnStart.get();
-    // floor(n / step) for 0 <= n < 2^33 without a division per column: the
-    // double product is off by at most one, which the check mends.
-    const double inverse = 1.0 / static_cast<double>(step);
-    const auto divide = [step, inverse](std::int64_t n) {
-        std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) * inverse);
-        if (q * step > n) {
-            --q;
-        } else if ((q + 1) * step <= n) {
-            ++q;
-        }
-        return q;
-    };
-    if (m_lineDirection == '0') {
-        std::int64_t k = x >= 0 ? 0 : (step - 1 - x) / step;
-        std::int64_t dot = x + step * k;
-        if (k >= pixels || dot >= width) return;
-        std::int32_t column = ColumnOfDot(dot);
-        while (k < pixels && dot < width) {
-            while (start[column + 1] <= dot) ++column;
-            const std::int64_t span = start[column + 1] - dot;
-            const std::int64_t count = step == 1 ? span : divide(span + step - 1);
-            const std::int64_t end = std::min(pixels, k + count);
-            MarkColumn(column, PixelMaximum(k, end));
-            dot += step * (end - k);
-            k = end;
-        }
-        return;
-    }
-    std::int64_t dot = x;
-    if (dot < 0) return;
-    std::int32_t column = ColumnOfDot(dot);
-    std::int64_t k = 0;
-    while (k < pixels && dot >= 0) {
-        while (start[column] > dot) --column;
-        const std::int64_t span = dot - start[column];
-        const std::int64_t count = (step == 1 ? span : divide(span)) + 1;
-        const std::int64_t end = std::min(pixels, k + count);
-        MarkColumn(column, PixelMaximum(k, end));
-        dot -= step * (end - k);
-        k = end;
+    const LineColumns line{m_columnStart.get(),   m_lineX, m_dotStep, pixels, m_bedWidthDots,
+                           m_lineDirection == '0'};
+    const auto columnOf = [this](std::int64_t dot) { return ColumnOfDot(dot); };
+    const std::uint8_t* data = m_decodedData;
+    // One walk per bit mode, so that the column loop holds no switch.
+    switch (m_bitMode) {
+        case 0:
+            ForEachColumnRun(line, columnOf,
+                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
+                                 if (AnyBitSet(data, first, end)) MarkColumn(column, 255);
+                             });
+            break;
+        case 1:
+            ForEachColumnRun(line, columnOf,
+                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
+                                 if (AnyBitSet(data, 4 * first, 4 * end)) MarkColumn(column, 255);
+                             });
+            break;
+        default:
+            ForEachColumnRun(line, columnOf,
+                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
+                                 std::uint8_t maximum = 0;
+                                 for (std::int64_t i = first; i < end; ++i)
+                                     maximum = std::max(maximum, data[i]);
+                                 MarkColumn(column, maximum);
+                             });
+            break;
     }
 }
 
@@ -261,21 +310,6 @@ std::int32_t CJobDisplay::ColumnOfDot(std::int64_t dot) const {
 void CJobDisplay::MarkColumn(std::int32_t column, std::uint8_t value) {
     std::uint8_t& cell = m_displayRow[static_cast<std::size_t>(column)];
     cell = std::max(cell, value);
-}
-
-std::uint8_t CJobDisplay::PixelMaximum(std::int64_t first, std::int64_t end) const {
-    const std::uint8_t* data = m_decodedData;
-    switch (m_bitMode) {
-        case 0:
-            return AnyBitSet(data, first, end) ? 255 : 0;
-        case 1:
-            return AnyBitSet(data, 4 * first, 4 * end) ? 255 : 0;
-        default: {
-            std::uint8_t maximum = 0;
-            for (std::int64_t i = first; i < end; ++i) maximum = std::max(maximum, data[i]);
-            return maximum;
-        }
-    }
 }
 
 void CJobDisplay::PlotDisplayRow() {
