@@ -21,8 +21,8 @@ const std::filesystem::path kInputs =
 
 // Every closed raster row used to walk and clear the whole bed row, so a job
 // that changed pen after each short line cost its line count times the bed
-// width (over a second for a 2 KB job on a 95,000-dot bed). Now only the
-// dots drawn are walked and cleared; what must not change is that each row
+// width (over a second for a 2 KB job on a 95,000-dot bed). Closing a row
+// no longer depends on the bed width; what must not change is that each row
 // starts empty, wherever on a wide bed the last one drew.
 TEST(DisplayFindingsTest, WideBedRowsStartEmptyAfterEveryFlush) {
     DisplayHarness h(910, 620, MakeModel(3000, 100, 1000));  // 118,110 dots wide
