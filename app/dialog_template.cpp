@@ -18,9 +18,9 @@ PixelRect DialogUnitsToPixels(std::int32_t x, std::int32_t y, std::int32_t w, st
             ScaleRounded(h, units.y, 8)};
 }
 
-const ControlSpec* FindControlSpec(std::int32_t id) {
-    for (const ControlSpec& spec : kMainDialogControls) {
-        if (spec.id == id) return &spec;
+const DialogItem* FindControlSpec(std::int32_t id) {
+    for (const DialogItem& item : kMainDialogControls) {
+        if (item.id == id) return &item;
     }
     return nullptr;
 }

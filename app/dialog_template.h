@@ -49,7 +49,7 @@ enum ControlId : std::int32_t {
     IDC_STATIC = -1,
 };
 
-struct ControlSpec {
+struct DialogItem {
     std::int32_t id;
     ControlKind kind;
     const char* caption;  // "" for none
@@ -69,7 +69,7 @@ inline constexpr std::uint32_t kTextEdit = kStyleBorder | kStyleAutoHScroll;
 inline constexpr std::uint32_t kList = kStyleVScroll;
 
 // clang-format off
-inline constexpr std::array<ControlSpec, 43> kMainDialogControls{{
+inline constexpr std::array<DialogItem, 43> kMainDialogControls{{
     {IDOK, ControlKind::PushButton, "Confirm", 655, 7, 50, 14, kStyleHidden | kStyleDefault},
     {IDC_TEST, ControlKind::PushButton, "Test", 654, 30, 50, 14, kStyleHidden},
     {IDC_OPEN_FILE, ControlKind::PushButton, "Open File", 43, 18, 50, 14, kStyleNone},
@@ -133,4 +133,4 @@ PixelRect DialogUnitsToPixels(std::int32_t x, std::int32_t y, std::int32_t w, st
                               DialogBaseUnits units);
 
 // The table entry of an identifier (the first, for -1), or null.
-const ControlSpec* FindControlSpec(std::int32_t id);
+const DialogItem* FindControlSpec(std::int32_t id);

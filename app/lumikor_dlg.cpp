@@ -44,14 +44,14 @@ class CommandEvent : public QEvent {
     qintptr m_lParam;
 };
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* CreateControl(const DialogItem& item, QWidget* parent) {
+    const QString caption = QString::fromUtf8(item.caption);
+    switch (item.kind) {
         case ControlKind::PushButton: {
             auto* button = new QPushButton(caption, parent);
             // Enter is routed by the dialog itself (keyPressEvent).
             button->setAutoDefault(false);
-            button->setDefault(spec.style & kStyleDefault);
+            button->setDefault(item.style & kStyleDefault);
             return button;
         }
         case ControlKind::CheckBox: {
@@ -67,7 +67,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
             return new QGroupBox(caption, parent);
         case ControlKind::Label: {
             auto* label = new QLabel(caption, parent);
-            label->setAlignment(((spec.style & kStyleRightAlign) ? Qt::AlignRight : Qt::AlignLeft) |
+            label->setAlignment(((item.style & kStyleRightAlign) ? Qt::AlignRight : Qt::AlignLeft) |
                                 Qt::AlignTop);
             return label;
         }
@@ -117,29 +117,29 @@ void CLumikorDlg::CreateControls() {
     const PixelRect client = DialogUnitsToPixels(0, 0, kDialogWidthDu, kDialogHeightDu, units);
     setFixedSize(client.w, client.h);
 
-    for (const ControlSpec& spec : kMainDialogControls) {
-        QWidget* control = CreateControl(spec, this);
+    for (const DialogItem& item : kMainDialogControls) {
+        QWidget* control = CreateControl(item, this);
         control->setFont(font);
-        PixelRect rect = DialogUnitsToPixels(spec.x, spec.y, spec.w, spec.h, units);
+        PixelRect rect = DialogUnitsToPixels(item.x, item.y, item.w, item.h, units);
         // A list's rectangle includes its opened list; the closed box is as
         // tall as the font needs.
-        if (spec.kind == ControlKind::DropDownList) rect.h = control->sizeHint().height();
+        if (item.kind == ControlKind::DropDownList) rect.h = control->sizeHint().height();
         // The fallback fonts set Latin text wider than the template's face;
         // texts grow away from their aligned edge instead of being cut.
-        if (spec.kind == ControlKind::Label || spec.kind == ControlKind::CheckBox) {
+        if (item.kind == ControlKind::Label || item.kind == ControlKind::CheckBox) {
             const int needed = control->sizeHint().width();
             if (needed > rect.w) {
-                if (spec.style & kStyleRightAlign) rect.x -= needed - rect.w;
+                if (item.style & kStyleRightAlign) rect.x -= needed - rect.w;
                 rect.w = needed;
             }
         }
         control->setGeometry(rect.x, rect.y, rect.w, rect.h);
-        if (spec.style & kStyleHidden) control->hide();
-        if (IsBackdrop(spec.kind)) {
+        if (item.style & kStyleHidden) control->hide();
+        if (IsBackdrop(item.kind)) {
             control->setAttribute(Qt::WA_TransparentForMouseEvents);
             control->setFocusPolicy(Qt::NoFocus);
         }
-        if (spec.style & kStyleDigitsOnly) control->installEventFilter(&m_digitKeyFilter);
+        if (item.style & kStyleDigitsOnly) control->installEventFilter(&m_digitKeyFilter);
         m_controls.push_back(control);
     }
     for (std::size_t i = 0; i < m_controls.size(); ++i) {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parser/job_inspector.h"
+#include "parser/hook_observer.h"
 
 // "ESC 'N'", "G 'R'", "P 'A'"; letters that are not printable as "ESC 0x05".
 std::string CommandName(std::uint8_t prefix, std::uint8_t letter);

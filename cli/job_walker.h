@@ -10,7 +10,7 @@
 #include <span>
 
 #include "parser/command_table.h"
-#include "parser/job_inspector.h"
+#include "parser/hook_observer.h"
 
 enum class ItemKind : std::uint8_t {
     kMagic,       // the first three bytes, when the magic check is on
@@ -40,7 +40,7 @@ struct StreamItem {
     const std::uint8_t* bytes = nullptr;  // the item's first byte, inside the job
 };
 
-class CJobWalker : public CJobInspector {
+class CJobWalker : public CHookObserver {
   public:
     // Attaches the job, parses it and reports each item in stream order.
     void Walk(std::span<const std::uint8_t> job);

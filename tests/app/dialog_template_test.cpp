@@ -10,43 +10,43 @@ namespace {
 TEST(DialogTemplateTest, IdentifiersAreUniqueExceptTheUnnamedLabels) {
     std::set<std::int32_t> seen;
     int unnamed = 0;
-    for (const ControlSpec& spec : kMainDialogControls) {
-        if (spec.id == IDC_STATIC) {
+    for (const DialogItem& item : kMainDialogControls) {
+        if (item.id == IDC_STATIC) {
             ++unnamed;
-            EXPECT_EQ(spec.kind, ControlKind::Label);
+            EXPECT_EQ(item.kind, ControlKind::Label);
             continue;
         }
-        EXPECT_TRUE(seen.insert(spec.id).second) << spec.id;
+        EXPECT_TRUE(seen.insert(item.id).second) << item.id;
     }
     EXPECT_EQ(unnamed, 4);
 }
 
 TEST(DialogTemplateTest, EveryControlLiesInsideTheDialog) {
-    for (const ControlSpec& spec : kMainDialogControls) {
-        SCOPED_TRACE(spec.id);
-        EXPECT_GE(spec.x, 0);
-        EXPECT_GE(spec.y, 0);
-        EXPECT_GT(spec.w, 0);
-        EXPECT_GT(spec.h, 0);
-        EXPECT_LE(spec.x + spec.w, kDialogWidthDu);
-        EXPECT_LE(spec.y + spec.h, kDialogHeightDu);
+    for (const DialogItem& item : kMainDialogControls) {
+        SCOPED_TRACE(item.id);
+        EXPECT_GE(item.x, 0);
+        EXPECT_GE(item.y, 0);
+        EXPECT_GT(item.w, 0);
+        EXPECT_GT(item.h, 0);
+        EXPECT_LE(item.x + item.w, kDialogWidthDu);
+        EXPECT_LE(item.y + item.h, kDialogHeightDu);
     }
 }
 
 TEST(DialogTemplateTest, StylesSitOnTheKindsTheyBelongTo) {
-    for (const ControlSpec& spec : kMainDialogControls) {
-        SCOPED_TRACE(spec.id);
-        if (spec.style & kStyleDigitsOnly) {
-            EXPECT_EQ(spec.kind, ControlKind::Edit);
+    for (const DialogItem& item : kMainDialogControls) {
+        SCOPED_TRACE(item.id);
+        if (item.style & kStyleDigitsOnly) {
+            EXPECT_EQ(item.kind, ControlKind::Edit);
         }
-        if (spec.style & kStyleRightAlign) {
-            EXPECT_EQ(spec.kind, ControlKind::Label);
+        if (item.style & kStyleRightAlign) {
+            EXPECT_EQ(item.kind, ControlKind::Label);
         }
-        if (spec.style & kStyleDefault) {
-            EXPECT_EQ(spec.id, IDOK);
+        if (item.style & kStyleDefault) {
+            EXPECT_EQ(item.id, IDOK);
         }
-        if (spec.style & kStyleHidden) {
-            EXPECT_EQ(spec.kind, ControlKind::PushButton);
+        if (item.style & kStyleHidden) {
+            EXPECT_EQ(item.kind, ControlKind::PushButton);
         }
     }
     // The delay of engraving and the displacements accept any text.

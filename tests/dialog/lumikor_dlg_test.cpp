@@ -203,17 +203,17 @@ TEST_F(DialogTest, LayoutFollowsTheControlTable) {
 
     // Tab order is template order, over the visible tab stops.
     std::vector<int> expected;
-    for (const ControlSpec& spec : kMainDialogControls) {
-        const bool stop = spec.kind == ControlKind::PushButton ||
-                          spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::Edit ||
-                          spec.kind == ControlKind::DropDownList;
-        if (stop && !(spec.style & kStyleHidden)) expected.push_back(spec.id);
+    for (const DialogItem& item : kMainDialogControls) {
+        const bool stop = item.kind == ControlKind::PushButton ||
+                          item.kind == ControlKind::CheckBox || item.kind == ControlKind::Edit ||
+                          item.kind == ControlKind::DropDownList;
+        if (stop && !(item.style & kStyleHidden)) expected.push_back(item.id);
     }
     std::vector<int> visited;
     QWidget* widget = dialog.GetDlgItem(IDC_OPEN_FILE);
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        for (const ControlSpec& spec : kMainDialogControls) {
-            if (dialog.GetDlgItem(spec.id) == widget) visited.push_back(spec.id);
+        for (const DialogItem& item : kMainDialogControls) {
+            if (dialog.GetDlgItem(item.id) == widget) visited.push_back(item.id);
         }
         do {
             widget = widget->nextInFocusChain();

@@ -7,6 +7,8 @@ if [ "${1:-}" != "--inside" ]; then
     exec xvfb-run -a -s "-screen 0 1400x1000x24" "$0" --inside "$program"
 fi
 program=$2
+# The real program on the virtual server, whatever platform the caller chose.
+unset QT_QPA_PLATFORM
 workdir=$(mktemp -d)
 trap 'rm -rf "$workdir"' EXIT
 cd "$workdir"
@@ -14,7 +16,7 @@ cd "$workdir"
 "$program" &
 pid=$!
 window=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     window=$(xwininfo -root -tree | awk '/"Lumikor 20140527"/ {print $1; exit}')
     [ -n "$window" ] && break
     sleep 0.1

@@ -9,14 +9,14 @@
 #include <memory>
 #include <vector>
 
-#include "parser/job_inspector.h"
+#include "parser/hook_observer.h"
 
 struct HookEvent {
     Hook hook;
     ParserState state;
 };
 
-class HookLog : public CJobInspector {
+class HookLog : public CHookObserver {
   public:
     void ParseJob(const std::vector<std::uint8_t>& job) {
         auto buffer = std::make_unique<std::uint8_t[]>(job.size());

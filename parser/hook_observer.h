@@ -1,4 +1,4 @@
-// CJobInspector lets code outside the parser watch a parse: every hook is
+// CHookObserver lets code outside the parser watch a parse: every hook is
 // forwarded to one OnHook(Hook) call, and State() copies the recorded fields
 // out of the parser. The command-line inspector and the tests build on it.
 #pragma once
@@ -69,7 +69,7 @@ struct ParserState {
     bool operator==(const ParserState&) const = default;
 };
 
-class CJobInspector : public CBaseJobParser {
+class CHookObserver : public CBaseJobParser {
   public:
     ParserState State() const;
     const std::uint8_t* Data() const { return m_data; }

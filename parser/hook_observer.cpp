@@ -1,4 +1,4 @@
-#include "parser/job_inspector.h"
+#include "parser/hook_observer.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool HookHasDescriptor(Hook hook) {
     }
 }
 
-ParserState CJobInspector::State() const {
+ParserState CHookObserver::State() const {
     return ParserState{
         .cmdStart = m_cmdStart,
         .cmdLength = m_cmdLength,
