@@ -1,7 +1,6 @@
 #include "display/job_display.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -43,9 +42,9 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     Canvas canvas;
     if (!canvas.Create(desc->width, desc->height)) return 0;
     const auto columns = static_cast<std::size_t>(desc->width);
-    std::unique_ptr<std::uint8_t[]> displayRow(new (std::nothrow) std::uint8_t[columns + 1]());
+    ColumnSet displayRow;
     std::unique_ptr<std::int64_t[]> columnStart(new (std::nothrow) std::int64_t[columns + 2]());
-    if (!displayRow || !columnStart) return 0;
+    if (!displayRow.Resize(desc->width) || !columnStart) return 0;
 
     // The new surface keeps the pen and arc direction, as a drawing context
     // does when another bitmap is selected into it.
@@ -144,10 +143,7 @@ void CJobDisplay::Pause(std::int32_t milliseconds) {
     m_hParentWnd->Pause(static_cast<std::uint32_t>(std::max(milliseconds, 0)));
 }
 
-void CJobDisplay::ClearRowBuffers() {
-    if (m_displayRow)
-        std::memset(m_displayRow.get(), 0, static_cast<std::size_t>(m_canvasWidth) + 1);
-}
+void CJobDisplay::ClearRowBuffers() { m_displayRow.Clear(); }
 
 void CJobDisplay::OnParseBegin() {
     m_currentRow = 0;

@@ -13,6 +13,7 @@
 
 #include "display/canvas.h"
 #include "display/canvas_types.h"
+#include "display/column_set.h"
 #include "display/model_info.h"
 #include "parser/base_job_parser.h"
 
@@ -120,14 +121,29 @@ private:
     void FindColumnStarts();
 
     // Raster engraving (raster_preview.cpp).
+    // A decoded line after clipping: pixel k (k < pixels) lies on dot
+    // x + step * k ('0' lines) or x - step * k ('1' lines).
+    struct ClippedLine {
+        std::int64_t x = 0;
+        std::int64_t step = 0;
+        std::int64_t pixels = 0;
+        bool forward = true;
+    };
+    // Plotted columns first..last; empty when first > last.
+    struct ColumnRange {
+        std::int32_t first = 0;
+        std::int32_t last = -1;
+    };
     void ReadRasterHeader();
     void ChangeRow();
     std::uint32_t RowOfLine() const;
-    void DecodeRasterLine();
+    std::uint32_t DecodeLimit() const;
+    void DecodeRasterLine(std::uint32_t limit);
     int ClipRasterLine();
-    void ExpandRasterLine();
+    void MarkRasterLine();
+    ColumnRange ColumnsReached(const ClippedLine& line) const;
     std::int32_t ColumnOfDot(std::int64_t dot) const;
-    void MarkColumn(std::int32_t column, std::uint8_t value);
+    std::int32_t PlottedColumns() const;
     void PlotDisplayRow();
     void FlushRasterRow();
 
@@ -164,10 +180,9 @@ private:
     std::int64_t m_lineY = 0;
     std::uint32_t m_lineDataLength = 0;  // N - 8 of a u32 N
     const std::uint8_t* m_lineData = nullptr;
-    // The largest pixel value per canvas column of the row being gathered,
-    // plus one cell past the canvas for the last dots of the bed, which may
-    // map there and are never plotted.
-    std::unique_ptr<std::uint8_t[]> m_displayRow;
+    // The canvas columns of the row being gathered that received a non-zero
+    // pixel: those are plotted when the row changes.
+    ColumnSet m_displayRow;
     // The first dot of every column, for columns 0 to m_canvasWidth + 1 (the
     // last is the bed width): the dots of column c are those from
     // m_columnStart[c] up to m_columnStart[c + 1], exactly as the truncated

@@ -1,9 +1,12 @@
 // Raster engraving: each ESC '0' / '1' line is decoded and clipped to the bed
-// width, and its pixels are shrunk straight onto a canvas-wide row that keeps
-// the largest value per column; lines that fall on the same canvas row
-// accumulate there until the row changes, when it is plotted in the layer
-// colour. A dot matters only through the column it maps to, and every pixel
-// value only ever raises a column, so no bed-wide row of dots is needed.
+// width, and its pixels are gathered straight into the canvas columns they
+// map to; lines that fall on the same canvas row accumulate there until the
+// row changes, when every column that received a non-zero pixel is plotted
+// in the layer colour. A dot matters only through its column, and a column
+// only through whether it has been marked: once it is, nothing later in the
+// row changes it. So no bed-wide row of dots is kept, only the columns still
+// open are examined, and a line is decoded no further than the last open
+// column it reaches (not at all when it reaches none).
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -61,16 +64,34 @@ bool AnyBitSet(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
     return any != 0;
 }
 
-// A clipped line as the column walk sees it: pixel k lies on dot
-// x + step * k ('0' lines) or x - step * k.
-struct LineColumns {
-    const std::int64_t* columnStart;
-    std::int64_t x;
-    std::int64_t step;
-    std::int64_t pixels;
-    std::int64_t width;
-    bool forward;
+// Which of the bytes of a decoded line of n bytes stay on the bed: whole
+// bytes are dropped at the right edge. Where a byte must be dropped the line
+// reaches past its own first dot, so dotsPerByte is not 0 there.
+struct LineClip {
+    bool kept = false;
+    std::int64_t firstByte = 0;
+    std::int64_t bytes = 0;
+    std::int64_t x = 0;  // the dot of the first kept pixel
 };
+
+LineClip ClipLine(std::int64_t x, std::int64_t dotsPerByte, bool forward, std::int64_t n,
+                  std::int64_t width) {
+    const std::int64_t span = dotsPerByte * n;
+    if (forward) {
+        if (x >= width) return {};
+        const std::int64_t last = x + span - 1;
+        if (last < width) return {true, 0, n, x};
+        const std::int64_t cut = (last - width) / dotsPerByte + 1;
+        if (n <= cut) return {};
+        return {true, 0, n - cut, x};
+    }
+    const std::int64_t low = x - span + 1;
+    if (low >= width) return {};
+    if (x < width) return {true, 0, n, x};
+    const std::int64_t cut = (x - width) / dotsPerByte + 1;
+    if (n <= cut) return {};
+    return {true, cut, n - cut, low + dotsPerByte * (n - cut) - 1};
+}
 
 // floor(n / step) for 0 <= n < 2^33 and step >= 1, without a division: the
 // double product is off by at most one, which the check mends.
@@ -94,48 +115,54 @@ private:
     double m_inverse;
 };
 
-// Calls visit(column, first, end) for every display column that pixels of
-// the line fall on, with the run [first, end) of those pixels: the pixels of
-// one column are consecutive. Clipping has kept every pixel left of the
-// right edge; those left of dot 0 are dropped. Only the first pixel needs
-// the float mapping (columnOf); the walk follows the column starts after it.
-template <typename ColumnOf, typename Visit>
-void ForEachColumnRun(const LineColumns& line, ColumnOf columnOf, Visit visit) {
-    const std::int64_t* start = line.columnStart;
-    const std::int64_t step = line.step;
-    // Every pixel of a line with dot step 0 falls on its first dot.
-    if (step == 0) {
-        if (line.x >= 0 && line.x < line.width) visit(columnOf(line.x), 0, line.pixels);
-        return;
+// The pixels [first, end) of a clipped line that fall on one canvas column,
+// from the first dot of every column (columnStart): exactly the pixels whose
+// dots the float mapping sends there. Pixels left of dot 0 fall on none.
+class ColumnPixels {
+public:
+    struct Run {
+        std::int64_t first = 0;
+        std::int64_t end = 0;
+    };
+
+    ColumnPixels(std::int64_t x, std::int64_t step, std::int64_t pixels, bool forward,
+                 const std::int64_t* columnStart)
+        : m_start(columnStart),
+          m_x(x),
+          m_step(step),
+          m_pixels(pixels),
+          m_forward(forward),
+          m_divide(step == 0 ? 1 : step) {}
+
+    Run Of(std::int32_t column) const {
+        const std::int64_t low = m_start[column];
+        const std::int64_t high = m_start[column + 1];
+        // Every pixel of a line with dot step 0 falls on its first dot.
+        if (m_step == 0) return m_x >= low && m_x < high ? Run{0, m_pixels} : Run{};
+        Run run = m_forward ? Run{PixelsBefore(low - m_x), PixelsBefore(high - m_x)}
+                            : Run{PixelsUpTo(m_x - high), PixelsUpTo(m_x - low)};
+        run.end = std::min(run.end, m_pixels);
+        run.first = std::min(run.first, run.end);
+        return run;
     }
-    const StepDivider divide(step);
-    if (line.forward) {
-        std::int64_t k = line.x >= 0 ? 0 : (step - 1 - line.x) / step;
-        std::int64_t dot = line.x + step * k;
-        if (k >= line.pixels || dot >= line.width) return;
-        std::int32_t column = columnOf(dot);
-        while (k < line.pixels && dot < line.width) {
-            while (start[column + 1] <= dot) ++column;
-            const std::int64_t count = divide(start[column + 1] - dot + step - 1);
-            const std::int64_t end = std::min(line.pixels, k + count);
-            visit(column, k, end);
-            dot += step * (end - k);
-            k = end;
-        }
-        return;
+
+private:
+    // The number of pixels k >= 0 with step * k < distance.
+    std::int64_t PixelsBefore(std::int64_t distance) const {
+        return distance <= 0 ? 0 : m_divide(distance + m_step - 1);
     }
-    std::int64_t dot = line.x;
-    if (dot < 0) return;
-    std::int32_t column = columnOf(dot);
-    std::int64_t k = 0;
-    while (k < line.pixels && dot >= 0) {
-        while (start[column] > dot) --column;
-        const std::int64_t end = std::min(line.pixels, k + divide(dot - start[column]) + 1);
-        visit(column, k, end);
-        dot -= step * (end - k);
-        k = end;
+    // The number of pixels k >= 0 with step * k <= distance.
+    std::int64_t PixelsUpTo(std::int64_t distance) const {
+        return distance < 0 ? 0 : m_divide(distance) + 1;
     }
-}
+
+    const std::int64_t* m_start;
+    std::int64_t m_x;
+    std::int64_t m_step;
+    std::int64_t m_pixels;
+    bool m_forward;
+    StepDivider m_divide;
+};
 
 }  // namespace
 
@@ -145,9 +172,18 @@ void CJobDisplay::OnRasterLine() {
     // The row changes before decoding, so a line that clipping discards
     // still closes the previous row.
     ChangeRow();
-    DecodeRasterLine();
+    // Bit mode 3 carries no pixels: clipping discards every such line.
+    if (PixelsPerByte(m_bitMode) == 0) return;
+    // Once the row has something to plot, a line can only add columns, so it
+    // is decoded no further than the last column it can still mark.
+    std::uint32_t limit = kDecodeBufferSize;
+    if (m_rowPending == 1) {
+        limit = DecodeLimit();
+        if (limit == 0) return;
+    }
+    DecodeRasterLine(limit);
     if (!ClipRasterLine()) return;
-    ExpandRasterLine();
+    MarkRasterLine();
     m_rowPending = 1;
 }
 
@@ -188,7 +224,30 @@ void CJobDisplay::ChangeRow() {
     m_currentRow = row;
 }
 
-void CJobDisplay::DecodeRasterLine() {
+std::uint32_t CJobDisplay::DecodeLimit() const {
+    const std::int64_t pixelsPerByte = PixelsPerByte(m_bitMode);
+    const bool forward = m_lineDirection == '0';
+    // Pixel positions after clipping do not depend on the line's length, so
+    // the longest line possible reaches every column this one can.
+    const LineClip widest = ClipLine(m_lineX, std::int64_t{m_dotStep} * pixelsPerByte, forward,
+                                     kDecodeBufferSize, m_bedWidthDots);
+    if (!widest.kept) return 0;
+    const ClippedLine line{widest.x, m_dotStep, widest.bytes * pixelsPerByte, forward};
+    const ColumnRange columns = ColumnsReached(line);
+    if (columns.first > columns.last) return 0;
+    // Pixels run left to right on '0' lines and right to left on '1' lines:
+    // the open column met last decides how far to decode.
+    const std::int32_t end = columns.last + 1;
+    const std::int32_t furthest = forward ? m_displayRow.LastUnmarked(columns.first, end)
+                                          : m_displayRow.NextUnmarked(columns.first, end);
+    if (furthest < columns.first || furthest >= end) return 0;
+    const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, m_columnStart.get());
+    const std::int64_t pixelEnd = pixels.Of(furthest).end;
+    const std::int64_t bytes = widest.firstByte + (pixelEnd + pixelsPerByte - 1) / pixelsPerByte;
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(bytes, kDecodeBufferSize));
+}
+
+void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
     const std::uint32_t low = m_rleBase & 0xFF;
     const std::uint32_t threshold = low == 0 ? kDefaultRleThreshold : low;
     // A repeat code that is the last byte of the line takes its value from the
@@ -205,7 +264,7 @@ void CJobDisplay::DecodeRasterLine() {
     // While a code and its value lie inside the line and the longest run
     // fits the buffer, short runs are stored as one fixed-size block (the
     // excess is overwritten or never read) and nothing needs a bound check.
-    while (i + 1 < m_lineDataLength && out + kLongestRun <= kDecodeBufferSize) {
+    while (i + 1 < m_lineDataLength && out + kLongestRun <= limit) {
         const std::uint32_t code = in[i];
         if (code <= threshold) {
             buffer[out++] = static_cast<std::uint8_t>(code);
@@ -221,7 +280,7 @@ void CJobDisplay::DecodeRasterLine() {
         out += count;
         i += 2;
     }
-    while (i < m_lineDataLength && out < kDecodeBufferSize) {
+    while (i < m_lineDataLength && out < limit) {
         const std::uint32_t code = m_lineData[i];
         if (code <= threshold) {
             m_decodeBuffer[out++] = static_cast<std::uint8_t>(code);
@@ -229,8 +288,8 @@ void CJobDisplay::DecodeRasterLine() {
             continue;
         }
         if (i + 1 == m_lineDataLength && !jobGoesOn) break;
-        // Output beyond the buffer is cut off there.
-        const std::uint32_t count = std::min(code - threshold, kDecodeBufferSize - out);
+        // Output beyond the limit (at most the buffer) is cut off there.
+        const std::uint32_t count = std::min(code - threshold, limit - out);
         std::memset(m_decodeBuffer.data() + out, m_lineData[i + 1], count);
         out += count;
         i += 2;
@@ -240,66 +299,44 @@ void CJobDisplay::DecodeRasterLine() {
 }
 
 int CJobDisplay::ClipRasterLine() {
-    const std::int64_t pixelsPerByte = PixelsPerByte(m_bitMode);
-    if (pixelsPerByte == 0) return 0;
-    const std::int64_t width = m_bedWidthDots;
-    const std::int64_t n = m_decodedLength;
-    const std::int64_t dotsPerByte = std::int64_t{m_dotStep} * pixelsPerByte;
-    const std::int64_t span = dotsPerByte * n;
-
-    // Whole bytes are dropped at the right edge. Where a byte must be dropped
-    // the line reaches past its own first dot, so dotsPerByte is not 0.
-    if (m_lineDirection == '0') {
-        if (m_lineX >= width) return 0;
-        const std::int64_t last = m_lineX + span - 1;
-        if (last < width) return 1;
-        const std::int64_t cut = (last - width) / dotsPerByte + 1;
-        if (n <= cut) return 0;
-        m_decodedLength = static_cast<std::uint32_t>(n - cut);
-        return 1;
-    }
-    const std::int64_t low = m_lineX - span + 1;
-    if (low >= width) return 0;
-    if (m_lineX < width) return 1;
-    const std::int64_t cut = (m_lineX - width) / dotsPerByte + 1;
-    if (n <= cut) return 0;
-    m_decodedData += cut;
-    m_decodedLength = static_cast<std::uint32_t>(n - cut);
-    m_lineX = low + dotsPerByte * (n - cut) - 1;
+    const std::int64_t dotsPerByte = std::int64_t{m_dotStep} * PixelsPerByte(m_bitMode);
+    const LineClip clip =
+        ClipLine(m_lineX, dotsPerByte, m_lineDirection == '0', m_decodedLength, m_bedWidthDots);
+    if (!clip.kept) return 0;
+    m_decodedData += clip.firstByte;
+    m_decodedLength = static_cast<std::uint32_t>(clip.bytes);
+    m_lineX = clip.x;
     return 1;
 }
 
-void CJobDisplay::ExpandRasterLine() {
-    const std::int64_t pixels = PixelsPerByte(m_bitMode) * std::int64_t{m_decodedLength};
-    if (pixels == 0) return;
-    const LineColumns line{m_columnStart.get(),   m_lineX, m_dotStep, pixels, m_bedWidthDots,
+void CJobDisplay::MarkRasterLine() {
+    const std::int64_t pixelsPerByte = PixelsPerByte(m_bitMode);
+    const ClippedLine line{m_lineX, m_dotStep, pixelsPerByte * std::int64_t{m_decodedLength},
                            m_lineDirection == '0'};
-    const auto columnOf = [this](std::int64_t dot) { return ColumnOfDot(dot); };
-    const std::uint8_t* data = m_decodedData;
-    // One walk per bit mode, so that the column loop holds no switch.
-    switch (m_bitMode) {
-        case 0:
-            ForEachColumnRun(line, columnOf,
-                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
-                                 if (AnyBitSet(data, first, end)) MarkColumn(column, 255);
-                             });
-            break;
-        case 1:
-            ForEachColumnRun(line, columnOf,
-                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
-                                 if (AnyBitSet(data, 4 * first, 4 * end)) MarkColumn(column, 255);
-                             });
-            break;
-        default:
-            ForEachColumnRun(line, columnOf,
-                             [&](std::int32_t column, std::int64_t first, std::int64_t end) {
-                                 std::uint8_t maximum = 0;
-                                 for (std::int64_t i = first; i < end; ++i)
-                                     maximum = std::max(maximum, data[i]);
-                                 MarkColumn(column, maximum);
-                             });
-            break;
+    if (line.pixels == 0) return;
+    const ColumnRange columns = ColumnsReached(line);
+    const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, m_columnStart.get());
+    // Modes 0 and 1 plot any set bit of a pixel, mode 2 any non-zero byte:
+    // in every mode a column is marked when a bit of its pixels is set.
+    const std::int64_t bitsPerPixel = 8 / pixelsPerByte;
+    const std::int32_t end = columns.last + 1;
+    for (std::int32_t column = m_displayRow.NextUnmarked(columns.first, end); column < end;
+         column = m_displayRow.NextUnmarked(column + 1, end)) {
+        const ColumnPixels::Run run = pixels.Of(column);
+        if (run.first < run.end &&
+            AnyBitSet(m_decodedData, bitsPerPixel * run.first, bitsPerPixel * run.end)) {
+            m_displayRow.Mark(column);
+        }
     }
+}
+
+CJobDisplay::ColumnRange CJobDisplay::ColumnsReached(const ClippedLine& line) const {
+    const std::int64_t reach = line.step * (line.pixels - 1);
+    const std::int64_t lowDot = std::max<std::int64_t>(line.forward ? line.x : line.x - reach, 0);
+    const std::int64_t highDot =
+        std::min<std::int64_t>(line.forward ? line.x + reach : line.x, m_bedWidthDots - 1);
+    if (lowDot > highDot) return {};
+    return {ColumnOfDot(lowDot), std::min(ColumnOfDot(highDot), PlottedColumns() - 1)};
 }
 
 std::int32_t CJobDisplay::ColumnOfDot(std::int64_t dot) const {
@@ -307,19 +344,14 @@ std::int32_t CJobDisplay::ColumnOfDot(std::int64_t dot) const {
     return static_cast<std::int32_t>(std::min<std::int64_t>(column, m_canvasWidth));
 }
 
-void CJobDisplay::MarkColumn(std::int32_t column, std::uint8_t value) {
-    std::uint8_t& cell = m_displayRow[static_cast<std::size_t>(column)];
-    cell = std::max(cell, value);
-}
+std::int32_t CJobDisplay::PlottedColumns() const { return std::min(m_imageWidth, m_canvasWidth); }
 
 void CJobDisplay::PlotDisplayRow() {
     const Color color = g_penColors[m_penIndex];
-    const std::int32_t columns = std::min(m_imageWidth, m_canvasWidth);
     // Rows at or beyond 2^31 become negative and fall outside the canvas.
     const auto y = static_cast<std::int32_t>(m_currentRow);
-    for (std::int32_t x = 0; x < columns; ++x) {
-        if (m_displayRow[x] != 0) m_memDC.SetPixel(x, y, color);
-    }
+    m_displayRow.ForEachMarked(PlottedColumns(),
+                               [&](std::int32_t x) { m_memDC.SetPixel(x, y, color); });
 }
 
 void CJobDisplay::FlushRasterRow() {
