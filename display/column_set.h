@@ -33,11 +33,11 @@ public:
 
     // The first unmarked column in [first, end), or end if there is none.
     std::int32_t NextUnmarked(std::int32_t first, std::int32_t end) const {
-        for (std::int32_t word = first >> 6; first < end; ++word, first = word << 6) {
-            const std::uint64_t open = ~m_bits[word] >> (first & 63);
-            if (open != 0) return std::min(end, first + std::countr_zero(open));
-        }
-        return end;
+        return NextWith(~std::uint64_t{0}, first, end);
+    }
+    // The first marked column in [first, end), or end if there is none.
+    std::int32_t NextMarked(std::int32_t first, std::int32_t end) const {
+        return NextWith(0, first, end);
     }
 
     // The last unmarked column in [first, end), or first - 1 if there is none.
@@ -64,6 +64,15 @@ public:
     }
 
 private:
+    // The first column in [first, end) whose bit, flipped by flip, is set.
+    std::int32_t NextWith(std::uint64_t flip, std::int32_t first, std::int32_t end) const {
+        for (std::int32_t word = first >> 6; first < end; ++word, first = word << 6) {
+            const std::uint64_t found = (m_bits[word] ^ flip) >> (first & 63);
+            if (found != 0) return std::min(end, first + std::countr_zero(found));
+        }
+        return end;
+    }
+
     static std::size_t WordCount(std::int32_t columns) {
         return (static_cast<std::size_t>(columns) + 63) / 64;
     }

@@ -19,9 +19,11 @@ namespace {
 
 constexpr std::uint32_t kDefaultRleThreshold = 192;
 // A repeat code repeats at most 255 times (threshold 0 is taken as 192, so
-// the count is 1 to 254); runs up to kShortRun are written as one block.
+// the count is 1 to 254). Runs are written in blocks of kRunBlock bytes,
+// which the compiler turns into a few vector stores.
 constexpr std::uint32_t kLongestRun = 255;
-constexpr std::uint32_t kShortRun = 16;
+constexpr std::uint32_t kRunBlock = 32;
+static_assert((kLongestRun + 1) % kRunBlock == 0);
 
 // Pixels carried by one decoded byte in each bit mode; 0 for mode 3, which
 // has none.
@@ -47,21 +49,17 @@ std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
     return word;
 }
 
-// Whether any of the bits [first, end) is set, most significant bit of each
-// byte first. Reads whole words, up to 7 bytes past the last bit asked for.
-bool AnyBitSet(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
-    const std::uint8_t* word = bits + (first >> 3);
-    std::int64_t lead = first & 7;
-    std::int64_t count = end - first;
-    std::uint64_t any = 0;
-    while (count > 0) {
-        const std::int64_t take = std::min<std::int64_t>(count, 64 - lead);
-        any |= (LoadBigEndian64(word) << lead) >> (64 - take);
-        count -= take;
-        word += 8;
-        lead = 0;
+// The first set bit in [first, end), or end if there is none; the most
+// significant bit of each byte comes first. Reads whole words, up to 7 bytes
+// past the last bit asked for.
+std::int64_t NextSetBit(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
+    while (first < end) {
+        const std::int64_t lead = first & 7;
+        const std::uint64_t word = LoadBigEndian64(bits + (first >> 3)) << lead;
+        if (word != 0) return std::min(end, first + std::countl_zero(word));
+        first += 64 - lead;
     }
-    return any != 0;
+    return end;
 }
 
 // Which of the bytes of a decoded line of n bytes stay on the bed: whole
@@ -261,10 +259,12 @@ void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
     std::uint8_t* buffer = m_decodeBuffer.data();
     std::uint32_t out = 0;
     std::uint32_t i = 0;
-    // While a code and its value lie inside the line and the longest run
-    // fits the buffer, short runs are stored as one fixed-size block (the
-    // excess is overwritten or never read) and nothing needs a bound check.
-    while (i + 1 < m_lineDataLength && out + kLongestRun <= limit) {
+    // While a code and its value lie inside the line and the longest run,
+    // rounded up to whole blocks, fits the buffer, runs are stored in blocks
+    // of kRunBlock bytes (the excess is overwritten or never read) and
+    // nothing needs a bound check. The output may pass the limit here; only
+    // the bytes below it count.
+    while (i + 1 < m_lineDataLength && out < limit && out + kLongestRun + 1 <= kDecodeBufferSize) {
         const std::uint32_t code = in[i];
         if (code <= threshold) {
             buffer[out++] = static_cast<std::uint8_t>(code);
@@ -272,10 +272,9 @@ void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
             continue;
         }
         const std::uint32_t count = code - threshold;
-        if (count <= kShortRun) {
-            std::memset(buffer + out, in[i + 1], kShortRun);
-        } else {
-            std::memset(buffer + out, in[i + 1], count);
+        const std::uint8_t value = in[i + 1];
+        for (std::uint32_t done = 0; done < count; done += kRunBlock) {
+            std::memset(buffer + out + done, value, kRunBlock);
         }
         out += count;
         i += 2;
@@ -294,7 +293,7 @@ void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
         out += count;
         i += 2;
     }
-    m_decodedLength = out;
+    m_decodedLength = std::min(out, limit);
     m_decodedData = m_decodeBuffer.data();
 }
 
@@ -318,15 +317,25 @@ void CJobDisplay::MarkRasterLine() {
     const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, m_columnStart.get());
     // Modes 0 and 1 plot any set bit of a pixel, mode 2 any non-zero byte:
     // in every mode a column is marked when a bit of its pixels is set.
-    const std::int64_t bitsPerPixel = 8 / pixelsPerByte;
+    // Pixels are 1, 4 or 8 bits wide.
+    const int bitShift = std::countr_zero(static_cast<std::uint64_t>(8 / pixelsPerByte));
     const std::int32_t end = columns.last + 1;
-    for (std::int32_t column = m_displayRow.NextUnmarked(columns.first, end); column < end;
-         column = m_displayRow.NextUnmarked(column + 1, end)) {
-        const ColumnPixels::Run run = pixels.Of(column);
-        if (run.first < run.end &&
-            AnyBitSet(m_decodedData, bitsPerPixel * run.first, bitsPerPixel * run.end)) {
+    // Each stretch of open columns is searched for set bits a word at a
+    // time; a set bit marks its column and the search resumes after it.
+    for (std::int32_t first = m_displayRow.NextUnmarked(columns.first, end); first < end;) {
+        const std::int32_t stop = m_displayRow.NextMarked(first, end);
+        const ColumnPixels::Run low = pixels.Of(first);
+        const ColumnPixels::Run high = pixels.Of(stop - 1);
+        std::int64_t k = line.forward ? low.first : high.first;
+        const std::int64_t kEnd = line.forward ? high.end : low.end;
+        while ((k = NextSetBit(m_decodedData, k << bitShift, kEnd << bitShift) >> bitShift) <
+               kEnd) {
+            const std::int64_t dot = line.forward ? line.x + line.step * k : line.x - line.step * k;
+            const std::int32_t column = ColumnOfDot(dot);
             m_displayRow.Mark(column);
+            k = pixels.Of(column).end;
         }
+        first = m_displayRow.NextUnmarked(stop, end);
     }
 }
 
