@@ -17,6 +17,8 @@
 
 namespace {
 
+__extension__ typedef unsigned __int128 UInt128;
+
 constexpr std::uint32_t kDefaultRleThreshold = 192;
 // A repeat code repeats at most 255 times (threshold 0 is taken as 192, so
 // the count is 1 to 254). Runs are written in blocks of kRunBlock bytes,
@@ -91,26 +93,21 @@ LineClip ClipLine(std::int64_t x, std::int64_t dotsPerByte, bool forward, std::i
     return {true, cut, n - cut, low + dotsPerByte * (n - cut) - 1};
 }
 
-// floor(n / step) for 0 <= n < 2^33 and step >= 1, without a division: the
-// double product is off by at most one, which the check mends.
+// floor(n / step) for 0 <= n < 2^34 and 1 <= step <= 256, as a multiply
+// by a rounded-up reciprocal: with 42 fraction bits the product is exact for
+// that range, and it is far quicker than a division.
 class StepDivider {
 public:
     explicit StepDivider(std::int64_t step)
-        : m_step(step), m_inverse(1.0 / static_cast<double>(step)) {}
+        : m_reciprocal(((UInt128{1} << kFractionBits) + static_cast<std::uint64_t>(step) - 1) /
+                       static_cast<std::uint64_t>(step)) {}
     std::int64_t operator()(std::int64_t n) const {
-        if (m_step == 1) return n;
-        std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) * m_inverse);
-        if (q * m_step > n) {
-            --q;
-        } else if ((q + 1) * m_step <= n) {
-            ++q;
-        }
-        return q;
+        return static_cast<std::int64_t>((static_cast<UInt128>(n) * m_reciprocal) >> kFractionBits);
     }
 
 private:
-    std::int64_t m_step;
-    double m_inverse;
+    static constexpr int kFractionBits = 42;
+    UInt128 m_reciprocal;
 };
 
 // The pixels [first, end) of a clipped line that fall on one canvas column,
@@ -133,18 +130,26 @@ public:
           m_divide(step == 0 ? 1 : step) {}
 
     Run Of(std::int32_t column) const {
-        const std::int64_t low = m_start[column];
-        const std::int64_t high = m_start[column + 1];
         // Every pixel of a line with dot step 0 falls on its first dot.
-        if (m_step == 0) return m_x >= low && m_x < high ? Run{0, m_pixels} : Run{};
-        Run run = m_forward ? Run{PixelsBefore(low - m_x), PixelsBefore(high - m_x)}
-                            : Run{PixelsUpTo(m_x - high), PixelsUpTo(m_x - low)};
-        run.end = std::min(run.end, m_pixels);
-        run.first = std::min(run.first, run.end);
-        return run;
+        if (m_step == 0) return OnFirstDot(column) ? Run{0, m_pixels} : Run{};
+        const std::int64_t end = End(column);
+        const std::int64_t first =
+            m_forward ? PixelsBefore(m_start[column] - m_x) : PixelsUpTo(m_x - m_start[column + 1]);
+        return Run{std::min(first, end), end};
+    }
+
+    // Of(column).end alone.
+    std::int64_t End(std::int32_t column) const {
+        if (m_step == 0) return OnFirstDot(column) ? m_pixels : 0;
+        const std::int64_t end =
+            m_forward ? PixelsBefore(m_start[column + 1] - m_x) : PixelsUpTo(m_x - m_start[column]);
+        return std::min(end, m_pixels);
     }
 
 private:
+    bool OnFirstDot(std::int32_t column) const {
+        return m_x >= m_start[column] && m_x < m_start[column + 1];
+    }
     // The number of pixels k >= 0 with step * k < distance.
     std::int64_t PixelsBefore(std::int64_t distance) const {
         return distance <= 0 ? 0 : m_divide(distance + m_step - 1);
@@ -314,7 +319,8 @@ void CJobDisplay::MarkRasterLine() {
                            m_lineDirection == '0'};
     if (line.pixels == 0) return;
     const ColumnRange columns = ColumnsReached(line);
-    const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, m_columnStart.get());
+    const std::int64_t* start = m_columnStart.get();
+    const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, start);
     // Modes 0 and 1 plot any set bit of a pixel, mode 2 any non-zero byte:
     // in every mode a column is marked when a bit of its pixels is set.
     // Pixels are 1, 4 or 8 bits wide.
@@ -328,12 +334,20 @@ void CJobDisplay::MarkRasterLine() {
         const ColumnPixels::Run high = pixels.Of(stop - 1);
         std::int64_t k = line.forward ? low.first : high.first;
         const std::int64_t kEnd = line.forward ? high.end : low.end;
+        // Columns are met in order along the line, so each set bit's column
+        // is found by walking the column starts from the last one.
+        std::int32_t column = line.forward ? first : stop - 1;
         while ((k = NextSetBit(m_decodedData, k << bitShift, kEnd << bitShift) >> bitShift) <
                kEnd) {
-            const std::int64_t dot = line.forward ? line.x + line.step * k : line.x - line.step * k;
-            const std::int32_t column = ColumnOfDot(dot);
+            if (line.forward) {
+                for (const std::int64_t dot = line.x + line.step * k; start[column + 1] <= dot;)
+                    ++column;
+            } else {
+                for (const std::int64_t dot = line.x - line.step * k; start[column] > dot;)
+                    --column;
+            }
             m_displayRow.Mark(column);
-            k = pixels.Of(column).end;
+            k = pixels.End(column);
         }
         first = m_displayRow.NextUnmarked(stop, end);
     }
