@@ -20,6 +20,7 @@ void StoreBgr(std::uint8_t* pixel, Color color) {
 }  // namespace
 
 bool Canvas::Create(std::int32_t width, std::int32_t height) {
+    ++m_revision;
     m_pixels.clear();
     m_pixels.shrink_to_fit();
     m_width = m_height = m_stride = 0;
@@ -47,6 +48,7 @@ Color Canvas::GetPixel(std::int32_t x, std::int32_t y) const {
 
 void Canvas::SetPixel(std::int32_t x, std::int32_t y, Color color) {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    ++m_revision;
     StoreBgr(Row(y) + std::int64_t{x} * 3, color);
 }
 
@@ -63,6 +65,7 @@ void Canvas::FillClipped(std::int64_t left, std::int64_t top, std::int64_t right
     right = std::min<std::int64_t>(right, m_width);
     bottom = std::min<std::int64_t>(bottom, m_height);
     if (left >= right || top >= bottom) return;
+    ++m_revision;
     // Paint one row span, then copy it to the others.
     const auto y0 = static_cast<std::int32_t>(top);
     std::uint8_t* span = Row(y0) + left * 3;

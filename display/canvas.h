@@ -45,6 +45,12 @@ public:
     }
     std::uint8_t* Row(std::int32_t y) { return m_pixels.data() + std::int64_t{y} * m_stride; }
 
+    // Grows with every change of the pixels (and with Create), so a caller
+    // can tell whether anything was drawn since it last looked. Every write
+    // goes through SetPixel or FillClipped, which count it; writes through
+    // Row() are the caller's own business.
+    std::uint64_t Revision() const { return m_revision; }
+
     // The colour at (x, y); 0 outside the surface.
     Color GetPixel(std::int32_t x, std::int32_t y) const;
 
@@ -103,4 +109,5 @@ private:
     Color m_penColor = 0;
     std::int32_t m_penWidth = 1;
     int m_arcDirection = kArcCounterClockwise;
+    std::uint64_t m_revision = 0;
 };

@@ -28,6 +28,11 @@ public:
         if (m_bits) std::memset(m_bits.get(), 0, m_words * sizeof(std::uint64_t));
     }
 
+    // Takes the marks of a set made for the same number of columns.
+    void CopyFrom(const ColumnSet& other) {
+        if (m_bits) std::memcpy(m_bits.get(), other.m_bits.get(), m_words * sizeof(std::uint64_t));
+    }
+
     void Mark(std::int32_t column) { m_bits[Word(column)] |= Bit(column); }
     bool IsMarked(std::int32_t column) const { return (m_bits[Word(column)] & Bit(column)) != 0; }
 

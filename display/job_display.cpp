@@ -43,8 +43,10 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     if (!canvas.Create(desc->width, desc->height)) return 0;
     const auto columns = static_cast<std::size_t>(desc->width);
     ColumnSet displayRow;
+    ColumnSet settledColumns;
     std::unique_ptr<std::int64_t[]> columnStart(new (std::nothrow) std::int64_t[columns + 2]());
-    if (!displayRow.Resize(desc->width) || !columnStart) return 0;
+    if (!displayRow.Resize(desc->width) || !settledColumns.Resize(desc->width) || !columnStart)
+        return 0;
 
     // The new surface keeps the pen and arc direction, as a drawing context
     // does when another bitmap is selected into it.
@@ -56,6 +58,7 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     m_hParentWnd = desc->parentWnd;
     m_canvasCtrlId = desc->ctrlId;
     m_displayRow = std::move(displayRow);
+    m_settledColumns = std::move(settledColumns);
     m_columnStart = std::move(columnStart);
     FindColumnStarts();
     return 1;
@@ -143,7 +146,12 @@ void CJobDisplay::Pause(std::int32_t milliseconds) {
     m_hParentWnd->Pause(static_cast<std::uint32_t>(std::max(milliseconds, 0)));
 }
 
-void CJobDisplay::ClearRowBuffers() { m_displayRow.Clear(); }
+void CJobDisplay::ClearRowBuffers() {
+    m_displayRow.Clear();
+    m_settledColumns.Clear();
+    m_rowShown = false;
+    m_deferredCount = 0;
+}
 
 void CJobDisplay::OnParseBegin() {
     m_currentRow = 0;

@@ -12,12 +12,11 @@
 #include <cstring>
 
 #include "display/job_display.h"
+#include "display/raster_line.h"
 #include "display/saturating_cast.h"
 #include "parser/byte_readers.h"
 
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
 
 constexpr std::uint32_t kDefaultRleThreshold = 192;
 // A repeat code repeats at most 255 times (threshold 0 is taken as 192, so
@@ -27,172 +26,47 @@ constexpr std::uint32_t kLongestRun = 255;
 constexpr std::uint32_t kRunBlock = 32;
 static_assert((kLongestRun + 1) % kRunBlock == 0);
 
-// Pixels carried by one decoded byte in each bit mode; 0 for mode 3, which
-// has none.
-std::int64_t PixelsPerByte(std::uint16_t bitMode) {
-    switch (bitMode) {
-        case 0:
-            return 8;
-        case 1:
-            return 2;
-        case 2:
-            return 1;
-        default:
-            return 0;
-    }
-}
-
-// The eight bytes from p as one big-endian number, so that the first pixel of
-// a 1-bit line is the most significant bit.
-std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
-    return word;
-}
-
-// The first set bit in [first, end), or end if there is none; the most
-// significant bit of each byte comes first. Reads whole words, up to 7 bytes
-// past the last bit asked for.
-std::int64_t NextSetBit(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
-    while (first < end) {
-        const std::int64_t lead = first & 7;
-        const std::uint64_t word = LoadBigEndian64(bits + (first >> 3)) << lead;
-        if (word != 0) return std::min(end, first + std::countl_zero(word));
-        first += 64 - lead;
-    }
-    return end;
-}
-
-// Which of the bytes of a decoded line of n bytes stay on the bed: whole
-// bytes are dropped at the right edge. Where a byte must be dropped the line
-// reaches past its own first dot, so dotsPerByte is not 0 there.
-struct LineClip {
-    bool kept = false;
-    std::int64_t firstByte = 0;
-    std::int64_t bytes = 0;
-    std::int64_t x = 0;  // the dot of the first kept pixel
-};
-
-LineClip ClipLine(std::int64_t x, std::int64_t dotsPerByte, bool forward, std::int64_t n,
-                  std::int64_t width) {
-    const std::int64_t span = dotsPerByte * n;
-    if (forward) {
-        if (x >= width) return {};
-        const std::int64_t last = x + span - 1;
-        if (last < width) return {true, 0, n, x};
-        const std::int64_t cut = (last - width) / dotsPerByte + 1;
-        if (n <= cut) return {};
-        return {true, 0, n - cut, x};
-    }
-    const std::int64_t low = x - span + 1;
-    if (low >= width) return {};
-    if (x < width) return {true, 0, n, x};
-    const std::int64_t cut = (x - width) / dotsPerByte + 1;
-    if (n <= cut) return {};
-    return {true, cut, n - cut, low + dotsPerByte * (n - cut) - 1};
-}
-
-// floor(n / step) for 0 <= n < 2^34 and 1 <= step <= 256, as a multiply
-// by a rounded-up reciprocal: with 42 fraction bits the product is exact for
-// that range, and it is far quicker than a division.
-class StepDivider {
-public:
-    explicit StepDivider(std::int64_t step)
-        : m_reciprocal(((UInt128{1} << kFractionBits) + static_cast<std::uint64_t>(step) - 1) /
-                       static_cast<std::uint64_t>(step)) {}
-    std::int64_t operator()(std::int64_t n) const {
-        return static_cast<std::int64_t>((static_cast<UInt128>(n) * m_reciprocal) >> kFractionBits);
-    }
-
-private:
-    static constexpr int kFractionBits = 42;
-    UInt128 m_reciprocal;
-};
-
-// The pixels [first, end) of a clipped line that fall on one canvas column,
-// from the first dot of every column (columnStart): exactly the pixels whose
-// dots the float mapping sends there. Pixels left of dot 0 fall on none.
-class ColumnPixels {
-public:
-    struct Run {
-        std::int64_t first = 0;
-        std::int64_t end = 0;
-    };
-
-    ColumnPixels(std::int64_t x, std::int64_t step, std::int64_t pixels, bool forward,
-                 const std::int64_t* columnStart)
-        : m_start(columnStart),
-          m_x(x),
-          m_step(step),
-          m_pixels(pixels),
-          m_forward(forward),
-          m_divide(step == 0 ? 1 : step) {}
-
-    Run Of(std::int32_t column) const {
-        // Every pixel of a line with dot step 0 falls on its first dot.
-        if (m_step == 0) return OnFirstDot(column) ? Run{0, m_pixels} : Run{};
-        const std::int64_t end = End(column);
-        const std::int64_t first =
-            m_forward ? PixelsBefore(m_start[column] - m_x) : PixelsUpTo(m_x - m_start[column + 1]);
-        return Run{std::min(first, end), end};
-    }
-
-    // Of(column).end alone.
-    std::int64_t End(std::int32_t column) const {
-        if (m_step == 0) return OnFirstDot(column) ? m_pixels : 0;
-        const std::int64_t end =
-            m_forward ? PixelsBefore(m_start[column + 1] - m_x) : PixelsUpTo(m_x - m_start[column]);
-        return std::min(end, m_pixels);
-    }
-
-private:
-    bool OnFirstDot(std::int32_t column) const {
-        return m_x >= m_start[column] && m_x < m_start[column + 1];
-    }
-    // The number of pixels k >= 0 with step * k < distance.
-    std::int64_t PixelsBefore(std::int64_t distance) const {
-        return distance <= 0 ? 0 : m_divide(distance + m_step - 1);
-    }
-    // The number of pixels k >= 0 with step * k <= distance.
-    std::int64_t PixelsUpTo(std::int64_t distance) const {
-        return distance < 0 ? 0 : m_divide(distance) + 1;
-    }
-
-    const std::int64_t* m_start;
-    std::int64_t m_x;
-    std::int64_t m_step;
-    std::int64_t m_pixels;
-    bool m_forward;
-    StepDivider m_divide;
-};
-
 }  // namespace
 
 void CJobDisplay::OnRasterLine() {
     if ((m_displayMode & 1) == 0) return;
-    ReadRasterHeader();
+    const auto cmdStart = static_cast<std::uint32_t>(m_cmdStart);
+    ReadRasterHeader(cmdStart);
     // The row changes before decoding, so a line that clipping discards
     // still closes the previous row.
     ChangeRow();
-    // Bit mode 3 carries no pixels: clipping discards every such line.
-    if (PixelsPerByte(m_bitMode) == 0) return;
-    // Once the row has something to plot, a line can only add columns, so it
-    // is decoded no further than the last column it can still mark.
-    std::uint32_t limit = kDecodeBufferSize;
-    if (m_rowPending == 1) {
-        limit = DecodeLimit();
-        if (limit == 0) return;
+    if (m_rowShown && !ShownRowUnchanged()) SettleDeferredLines();
+    const RasterLineSettings settings{m_bitMode, m_dotStep, m_rleBase};
+    if (m_rowShown) {
+        if (m_deferredCount == m_deferredLines.size()) {
+            SettleDeferredLines();
+        } else {
+            m_deferredLines[m_deferredCount++] = DeferredLine{cmdStart, settings};
+        }
     }
-    DecodeRasterLine(limit);
-    if (!ClipRasterLine()) return;
-    MarkRasterLine();
+    GatherRasterLine(settings);
+}
+
+void CJobDisplay::GatherRasterLine(const RasterLineSettings& settings) {
+    // Bit mode 3 carries no pixels: clipping discards every such line.
+    if (PixelsPerByte(settings.bitMode) == 0) return;
+    // A line is decoded no further than the last open column it reaches.
+    // While nothing is pending, it must also be decoded far enough to tell
+    // whether clipping keeps it, which decides whether the row is pending.
+    std::uint32_t limit = DecodeLimit(settings);
+    if (m_rowPending == 0) {
+        limit = std::max(limit, ClipDecidingBytes(settings));
+    } else if (limit == 0) {
+        return;
+    }
+    DecodeRasterLine(limit, settings.rleBase);
+    if (!ClipRasterLine(settings)) return;
+    MarkRasterLine(settings);
     m_rowPending = 1;
 }
 
-void CJobDisplay::ReadRasterHeader() {
-    const std::uint32_t p =
-        static_cast<std::uint32_t>(m_cmdStart) + static_cast<std::uint32_t>(m_cmdPrefix);
+void CJobDisplay::ReadRasterHeader(std::uint32_t cmdStart) {
+    const std::uint32_t p = cmdStart + static_cast<std::uint32_t>(m_cmdPrefix);
     m_lineDirection = m_data[p - 1];
     m_lineDataLength = ReadU32BE(m_data, p) - 8;
     m_lineX = std::int64_t{ReadS32BE(m_data, p + 4)} + m_offsetX;
@@ -227,31 +101,47 @@ void CJobDisplay::ChangeRow() {
     m_currentRow = row;
 }
 
-std::uint32_t CJobDisplay::DecodeLimit() const {
-    const std::int64_t pixelsPerByte = PixelsPerByte(m_bitMode);
-    const bool forward = m_lineDirection == '0';
+LineClip CJobDisplay::WidestClip(const RasterLineSettings& settings) const {
     // Pixel positions after clipping do not depend on the line's length, so
     // the longest line possible reaches every column this one can.
-    const LineClip widest = ClipLine(m_lineX, std::int64_t{m_dotStep} * pixelsPerByte, forward,
-                                     kDecodeBufferSize, m_bedWidthDots);
+    const std::int64_t dotsPerByte =
+        std::int64_t{settings.dotStep} * PixelsPerByte(settings.bitMode);
+    return ClipLine(m_lineX, dotsPerByte, m_lineDirection == '0', kDecodeBufferSize,
+                    m_bedWidthDots);
+}
+
+std::uint32_t CJobDisplay::DecodeLimit(const RasterLineSettings& settings) const {
+    const std::int64_t pixelsPerByte = PixelsPerByte(settings.bitMode);
+    const LineClip widest = WidestClip(settings);
     if (!widest.kept) return 0;
-    const ClippedLine line{widest.x, m_dotStep, widest.bytes * pixelsPerByte, forward};
+    const bool forward = m_lineDirection == '0';
+    const ClippedLine line{widest.x, settings.dotStep, widest.bytes * pixelsPerByte, forward};
     const ColumnRange columns = ColumnsReached(line);
     if (columns.first > columns.last) return 0;
     // Pixels run left to right on '0' lines and right to left on '1' lines:
     // the open column met last decides how far to decode.
     const std::int32_t end = columns.last + 1;
-    const std::int32_t furthest = forward ? m_displayRow.LastUnmarked(columns.first, end)
-                                          : m_displayRow.NextUnmarked(columns.first, end);
+    const std::int32_t furthest = forward ? m_settledColumns.LastUnmarked(columns.first, end)
+                                          : m_settledColumns.NextUnmarked(columns.first, end);
     if (furthest < columns.first || furthest >= end) return 0;
     const ColumnPixels pixels(line.x, line.step, line.pixels, line.forward, m_columnStart.get());
-    const std::int64_t pixelEnd = pixels.Of(furthest).end;
+    const std::int64_t pixelEnd = pixels.End(furthest);
     const std::int64_t bytes = widest.firstByte + (pixelEnd + pixelsPerByte - 1) / pixelsPerByte;
     return static_cast<std::uint32_t>(std::min<std::int64_t>(bytes, kDecodeBufferSize));
 }
 
-void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
-    const std::uint32_t low = m_rleBase & 0xFF;
+std::uint32_t CJobDisplay::ClipDecidingBytes(const RasterLineSettings& settings) const {
+    // Clipping keeps a line or not by whether it reaches one byte past those
+    // cut at the right edge: the first byte, unless a '1' line starts beyond
+    // the edge. Lines the longest clip discards are discarded at any length
+    // but, for a '0' line within the last byte of the edge, length 0; one
+    // byte tells those apart too.
+    const LineClip widest = WidestClip(settings);
+    return static_cast<std::uint32_t>(1 + (widest.kept ? widest.firstByte : 0));
+}
+
+void CJobDisplay::DecodeRasterLine(std::uint32_t limit, std::uint16_t rleBase) {
+    const std::uint32_t low = rleBase & 0xFFu;
     const std::uint32_t threshold = low == 0 ? kDefaultRleThreshold : low;
     // A repeat code that is the last byte of the line takes its value from the
     // next job byte; at the very end of the job there is none, and the code
@@ -302,8 +192,9 @@ void CJobDisplay::DecodeRasterLine(std::uint32_t limit) {
     m_decodedData = m_decodeBuffer.data();
 }
 
-int CJobDisplay::ClipRasterLine() {
-    const std::int64_t dotsPerByte = std::int64_t{m_dotStep} * PixelsPerByte(m_bitMode);
+int CJobDisplay::ClipRasterLine(const RasterLineSettings& settings) {
+    const std::int64_t dotsPerByte =
+        std::int64_t{settings.dotStep} * PixelsPerByte(settings.bitMode);
     const LineClip clip =
         ClipLine(m_lineX, dotsPerByte, m_lineDirection == '0', m_decodedLength, m_bedWidthDots);
     if (!clip.kept) return 0;
@@ -313,9 +204,9 @@ int CJobDisplay::ClipRasterLine() {
     return 1;
 }
 
-void CJobDisplay::MarkRasterLine() {
-    const std::int64_t pixelsPerByte = PixelsPerByte(m_bitMode);
-    const ClippedLine line{m_lineX, m_dotStep, pixelsPerByte * std::int64_t{m_decodedLength},
+void CJobDisplay::MarkRasterLine(const RasterLineSettings& settings) {
+    const std::int64_t pixelsPerByte = PixelsPerByte(settings.bitMode);
+    const ClippedLine line{m_lineX, settings.dotStep, pixelsPerByte * std::int64_t{m_decodedLength},
                            m_lineDirection == '0'};
     if (line.pixels == 0) return;
     const ColumnRange columns = ColumnsReached(line);
@@ -328,12 +219,11 @@ void CJobDisplay::MarkRasterLine() {
     const std::int32_t end = columns.last + 1;
     // Each stretch of open columns is searched for set bits a word at a
     // time; a set bit marks its column and the search resumes after it.
-    for (std::int32_t first = m_displayRow.NextUnmarked(columns.first, end); first < end;) {
-        const std::int32_t stop = m_displayRow.NextMarked(first, end);
-        const ColumnPixels::Run low = pixels.Of(first);
-        const ColumnPixels::Run high = pixels.Of(stop - 1);
-        std::int64_t k = line.forward ? low.first : high.first;
-        const std::int64_t kEnd = line.forward ? high.end : low.end;
+    for (std::int32_t first = m_settledColumns.NextUnmarked(columns.first, end); first < end;) {
+        const std::int32_t stop = m_settledColumns.NextMarked(first, end);
+        const ColumnPixels::Run run = pixels.Span(first, stop - 1);
+        std::int64_t k = run.first;
+        const std::int64_t kEnd = run.end;
         // Columns are met in order along the line, so each set bit's column
         // is found by walking the column starts from the last one.
         std::int32_t column = line.forward ? first : stop - 1;
@@ -346,10 +236,10 @@ void CJobDisplay::MarkRasterLine() {
                 for (const std::int64_t dot = line.x - line.step * k; start[column] > dot;)
                     --column;
             }
-            m_displayRow.Mark(column);
+            MarkColumn(column);
             k = pixels.End(column);
         }
-        first = m_displayRow.NextUnmarked(stop, end);
+        first = m_settledColumns.NextUnmarked(stop, end);
     }
 }
 
@@ -369,7 +259,13 @@ std::int32_t CJobDisplay::ColumnOfDot(std::int64_t dot) const {
 
 std::int32_t CJobDisplay::PlottedColumns() const { return std::min(m_imageWidth, m_canvasWidth); }
 
+void CJobDisplay::MarkColumn(std::int32_t column) {
+    m_displayRow.Mark(column);
+    m_settledColumns.Mark(column);
+}
+
 void CJobDisplay::PlotDisplayRow() {
+    if (m_rowShown && !ShownRowUnchanged()) SettleDeferredLines();
     const Color color = g_penColors[m_penIndex];
     // Rows at or beyond 2^31 become negative and fall outside the canvas.
     const auto y = static_cast<std::int32_t>(m_currentRow);
@@ -381,8 +277,44 @@ void CJobDisplay::FlushRasterRow() {
     if (m_rowPending != 1) return;
     PlotDisplayRow();
     m_rowPending = 0;
-    ClearRowBuffers();
+    // The row may go on after the flush. Until something else is drawn, the
+    // columns just plotted show in the row's colour, and plotting them again
+    // would change nothing: they stay settled.
+    m_displayRow.Clear();
+    m_rowShown = true;
+    m_shownRevision = m_memDC.Revision();
+    m_shownColor = g_penColors[m_penIndex];
+    m_shownRow = m_currentRow;
+    m_deferredCount = 0;
     PresentAll();
+}
+
+bool CJobDisplay::ShownRowUnchanged() const {
+    return m_memDC.Revision() == m_shownRevision && g_penColors[m_penIndex] == m_shownColor &&
+           m_currentRow == m_shownRow;
+}
+
+void CJobDisplay::SettleDeferredLines() {
+    // Something was drawn, or the row or its colour changed, since the
+    // flush: its columns may no longer show as plotted, so the lines gathered
+    // since are gathered again over every column they reach.
+    m_rowShown = false;
+    m_settledColumns.CopyFrom(m_displayRow);
+    const std::int32_t direction = m_lineDirection;
+    const std::int64_t x = m_lineX;
+    const std::int64_t y = m_lineY;
+    const std::uint32_t dataLength = m_lineDataLength;
+    const std::uint8_t* data = m_lineData;
+    for (std::uint32_t i = 0; i < m_deferredCount; ++i) {
+        ReadRasterHeader(m_deferredLines[i].cmdStart);
+        GatherRasterLine(m_deferredLines[i].settings);
+    }
+    m_deferredCount = 0;
+    m_lineDirection = direction;
+    m_lineX = x;
+    m_lineY = y;
+    m_lineDataLength = dataLength;
+    m_lineData = data;
 }
 
 void CJobDisplay::OnJobEnd() { FlushRasterRow(); }

@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A 200 x 100 dot bed on a 200 x 100 canvas: dot x is column x, dot row y is
 // canvas row 100 - y.
 class RasterTest : public ::testing::Test {
-  protected:
+protected:
     DisplayHarness h{200, 100, UnitScaleModel(200, 100)};
     static constexpr std::int32_t kY = 60;    // dot row used by most lines
     static constexpr std::int32_t kRow = 40;  // its canvas row
@@ -194,6 +194,46 @@ TEST_F(RasterTest, FlushesByEscBVAndNAndLayerColours) {
     h.Run(next);
     EXPECT_EQ(h.Pixel(8, kRow), kYellow);
     EXPECT_EQ(h.display.GetCanvas().PenColor(), kBlack);
+}
+
+// After a flush the row may go on, and a later line plots its columns again:
+// that matters when something was drawn over them in between, whether before
+// the line or after it (also after more lines than are remembered), or when
+// the layer colour changed.
+TEST_F(RasterTest, ALineAfterAFlushPlotsItsColumnsAgainOverLaterDrawing) {
+    h.display.SetShowCutPath(1);
+    Columns grey;
+    for (std::int32_t x = 1; x < 50; ++x) grey.push_back(x);
+    for (const int linesBeforeTravel : {0, 1, 70}) {
+        SCOPED_TRACE(linesBeforeTravel);
+        // ESC 'V' first: travel starts from the canvas origin in every round.
+        JobWriter job;
+        job.Magic().EscV().DotStep(1).Raster('0', 0, kY, Bytes{0xFF}).Trailer(0, 0);
+        for (int i = 0; i < linesBeforeTravel; ++i) job.Raster('0', 0, kY, Bytes{0x80});
+        // A grey travel line along the row, over columns 0 to 49.
+        job.MoveAbsolute(0, kY).MoveAbsolute(50, kY);
+        job.Raster('0', 0, kY, Bytes{0x80}).Trailer(0, 0);
+        h.Run(job);
+        EXPECT_EQ(h.ColumnsOf(kRow, kBlack), Columns{0});
+        EXPECT_EQ(h.ColumnsOf(kRow, kGrey), grey);
+    }
+    h.display.SetShowCutPath(0);
+
+    // Nothing drawn in between: the first flush's columns stay as they are.
+    JobWriter plain;
+    plain.Magic().DotStep(1).Raster('0', 0, kY, Bytes{0xF0}).Trailer(0, 0);
+    plain.Raster('0', 0, kY, Bytes{0x81}).Trailer(0, 0);
+    h.Run(plain);
+    EXPECT_EQ(h.ColumnsOf(kRow, kBlack), (Columns{0, 1, 2, 3, 7}));
+    EXPECT_EQ(h.screen.presents.size(), 2u);
+
+    // A new layer colour: the line's column takes it.
+    JobWriter recoloured;
+    recoloured.Magic().DotStep(1).Raster('0', 0, kY, Bytes{0xC0}).Trailer(0, 0);
+    recoloured.Pen(1).Raster('0', 0, kY, Bytes{0x80}).Trailer(0, 0);
+    h.Run(recoloured);
+    EXPECT_EQ(h.ColumnsOf(kRow, kRed), Columns{0});
+    EXPECT_EQ(h.ColumnsOf(kRow, kBlack), Columns{1});
 }
 
 TEST_F(RasterTest, RasterDisplayOffSkipsLinesEntirely) {
