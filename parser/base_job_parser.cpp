@@ -12,6 +12,7 @@ constexpr std::uint32_t kFileNameMaxLength = 39;  // the 40th byte ends the name
 constexpr std::uint32_t kTrailerTagLength = 2;    // 'Y' 'E'
 constexpr std::uint32_t kChecksumLength = 2;
 constexpr std::uint32_t kTotalLengthLength = 4;
+constexpr std::uint32_t kSumStretch = 256;
 
 // The byte sum of a stretch of the job, in a local accumulator: a loop that
 // adds into a member through the job's byte pointer could alias it and would
@@ -49,7 +50,17 @@ void CBaseJobParser::Parse() {
         } else {
             ++m_unknownCount;
         }
+        // The bytes passed over are summed as the parse goes, a stretch at a
+        // time, so the job is read from front to back once: the next command
+        // is already in the cache even when a hook skipped the data before
+        // it, and a trailer finds its sum nearly complete.
+        if (m_pos - m_sumEnd >= kSumStretch) AddToRunningSum(m_pos);
     }
+}
+
+void CBaseJobParser::AddToRunningSum(std::uint32_t end) {
+    m_runningSum = AddBytes(m_runningSum, m_data + m_sumEnd, end - m_sumEnd);
+    m_sumEnd = end;
 }
 
 void CBaseJobParser::ResetRecordedState() {
@@ -270,8 +281,7 @@ int CBaseJobParser::CheckTrailer() {
     // The sum covers everything up to the 'E'. Trailer checks come in stream
     // order, so the running sum only ever grows forward: the job is summed
     // once however many ESC 'B' it holds.
-    m_runningSum = AddBytes(m_runningSum, m_data + m_sumEnd, m_pos - m_sumEnd);
-    m_sumEnd = m_pos;
+    AddToRunningSum(m_pos);
     m_checksumSum = m_runningSum & 0xFFFF;
     m_checksumStored = ReadU16BE(m_data, m_pos);
     m_pos += kChecksumLength;

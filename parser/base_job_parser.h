@@ -108,10 +108,12 @@ private:
     int EnterCommand(const jobformat::CommandExtent& cmd);
     // Points the descriptor at the command from start up to end.
     void SetDescriptor(std::uint32_t start, std::uint32_t end);
+    // Adds the bytes from m_sumEnd up to end to the running sum.
+    void AddToRunningSum(std::uint32_t end);
 
-    // Running byte sum for the trailer checksum, so that a job with many
-    // ESC 'B' is still summed once: m_sumEnd is the offset up to which
-    // m_runningSum has been taken.
+    // Running byte sum for the trailer checksum, taken as the parse goes, so
+    // that a job with many ESC 'B' is still summed once: m_sumEnd is the
+    // offset up to which m_runningSum has been taken.
     std::uint32_t m_runningSum = 0;
     std::uint32_t m_sumEnd = 0;
 };
