@@ -31,6 +31,7 @@ void ExpectSameRaster(const RasterSetup& setup, const std::vector<std::uint8_t>&
     display.SetDisplayMode(setup.options.displayMode);
     display.SetShowEngraveProcess(setup.options.showEngraveProcess);
     display.SetEngraveDelay(setup.options.engraveDelay);
+    display.SetShowCutPath(setup.options.showCutPath);
 
     display.ClearCanvas();
     display.ClearBed();
@@ -77,6 +78,7 @@ public:
         setup.options.displayMode = Pick(0, 7) == 0 ? 2 : 3;
         setup.options.showEngraveProcess = Pick(0, 1);
         setup.options.engraveDelay = Pick(-2, 3);
+        setup.options.showCutPath = Pick(0, 1);
         return setup;
     }
 
@@ -101,7 +103,11 @@ public:
                 case 3:
                     if (Pick(0, 2) == 0) job.Pen(static_cast<std::uint8_t>(Pick(0, 9)));
                     if (Pick(0, 4) == 0) job.EscV();
-                    if (Pick(0, 6) == 0) job.Trailer();
+                    if (Pick(0, 2) == 0) job.Trailer();
+                    break;
+                case 4:
+                    // A move, whose travel line may cross rows already flushed.
+                    job.MoveAbsolute(Pick(-10, bedWidth + 10), y + Pick(-2, 2));
                     break;
                 default:
                     break;

@@ -24,6 +24,7 @@ struct ReferenceRasterOptions {
     std::int32_t displayMode = 3;
     std::int32_t showEngraveProcess = 0;
     std::int32_t engraveDelay = 1;
+    std::int32_t showCutPath = 0;
 };
 
 class ReferenceRaster : public CBaseJobParser {
@@ -52,10 +53,32 @@ protected:
         ClearRows();
     }
     void OnJobEnd() override { Flush(); }
-    void OnEscV() override { Flush(); }
+    void OnEscV() override {
+        Flush();
+        m_canvas.MoveTo(0, 0);
+    }
     void OnPenSelect() override {
         Flush();
         if (m_penNumber < g_penColors.size()) m_penIndex = m_penNumber;
+    }
+
+    // Moves matter here only as the grey travel lines they draw over rows
+    // already plotted, and for the flush that putting the pen back causes.
+    void OnMoveAbsolute() override {
+        if ((m_options.displayMode & 2) == 0) return;
+        const std::int64_t x =
+            std::int64_t{ReadS32BE(m_data, m_cmdStart + m_cmdPrefix)} + m_options.offsetX;
+        const std::int64_t y =
+            std::int64_t{ReadS32BE(m_data, m_cmdStart + m_cmdPrefix + 4)} + m_options.offsetY;
+        const std::int32_t cx = TruncateToInt32(static_cast<float>(x) * m_scale);
+        const std::int32_t cy = TruncateToInt32(static_cast<float>(m_bedHeight - y) * m_scale);
+        if (m_options.showCutPath != 1) {
+            m_canvas.MoveTo(cx, cy);
+            return;
+        }
+        m_canvas.SelectPen(0xB4B4B4, 1);
+        m_canvas.LineTo(cx, cy);
+        OnPenSelect();
     }
 
     void OnRasterLine() override {
