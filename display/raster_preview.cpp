@@ -6,7 +6,9 @@
 // only through whether it has been marked: once it is, nothing later in the
 // row changes it. So no bed-wide row of dots is kept, only the columns still
 // open are examined, and a line is decoded no further than the last open
-// column it reaches (not at all when it reaches none).
+// column it reaches (not at all when it reaches none). A row flushed by
+// ESC 'B', 'V' or 'N' may go on; its plotted columns stay settled for as
+// long as plotting them again could change nothing (see m_rowShown).
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -37,6 +39,9 @@ void CJobDisplay::OnRasterLine() {
     ChangeRow();
     if (m_rowShown && !ShownRowUnchanged()) SettleDeferredLines();
     const RasterLineSettings settings{m_bitMode, m_dotStep, m_rleBase};
+    // A line that may pass over the flushed columns is remembered, in case
+    // they have to be gathered after all; past the last free place, they are
+    // gathered now and the row goes on without the flush's help.
     if (m_rowShown) {
         if (m_deferredCount == m_deferredLines.size()) {
             SettleDeferredLines();
