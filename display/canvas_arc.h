@@ -81,6 +81,16 @@ public:
         return Contains<std::int64_t>(first) ? Cover::kInside : Cover::kOutside;
     }
 
+    // For the closed quadrant on the sides xSide, ySide of the centre (each
+    // +1 or -1): inside or outside as a whole, or mixed when a ray lies in it.
+    Cover QuadrantCover(int xSide, int ySide) const {
+        if (m_full) return Cover::kInside;
+        const Vec side = Oriented(Vec{xSide, ySide});
+        const auto within = [side](Vec r) { return r.x * side.x >= 0 && r.y * side.y >= 0; };
+        if (within(m_start) || within(m_end)) return Cover::kMixed;
+        return Contains<std::int64_t>(Vec{xSide, ySide}) ? Cover::kInside : Cover::kOutside;
+    }
+
 private:
     // A ray through the centre itself points along +x.
     Vec Oriented(Vec v) const {

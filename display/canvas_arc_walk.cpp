@@ -12,7 +12,11 @@
 //
 // Pieces entirely inside or outside the sweep are drawn or skipped whole;
 // only pieces that a ray of the sweep crosses test their pixels one by one.
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <type_traits>
+#include <utility>
 
 #include "display/canvas.h"
 #include "display/canvas_arc.h"
@@ -23,7 +27,8 @@ namespace {
 
 using Cover = Sweep::Cover;
 
-// The four pieces around one major axis (x for the flat ones).
+// The four pieces around one major axis (x for the flat ones), with t at
+// their two ends: the axis end (first u) and the 45-degree end (last u).
 class PieceShape {
 public:
     PieceShape(const EllipseOutline& outline, bool xMajor)
@@ -34,18 +39,58 @@ public:
           m_centerMinor(xMajor ? outline.Center2().y : outline.Center2().x),
           m_along2(m_along * m_along),
           m_across2(m_across * m_across) {
-        // u has the parity of the centre, up to the 45-degree point.
+        // u has the parity of the centre, up to the 45-degree point; the
+        // negative side leaves out the centre's own column or row.
         const std::int64_t turn = xMajor ? outline.Turn2().x : outline.Turn2().y;
         m_lastU = turn - ((turn - m_centerMajor) & 1);
+        m_firstU[0] = m_centerMajor & 1;
+        m_firstU[1] = 2 - m_firstU[0];
+        m_firstT[0] = TAt(m_firstU[0]);
+        m_firstT[1] = m_firstU[1] == m_firstU[0] ? m_firstT[0] : TAt(m_firstU[1]);
+        m_lastT = TAt(m_lastU);
     }
 
-    bool XMajor() const { return m_xMajor; }
+    std::int64_t FirstU(int majorSide) const { return m_firstU[majorSide > 0 ? 0 : 1]; }
+    std::int64_t FirstT(int majorSide) const { return m_firstT[majorSide > 0 ? 0 : 1]; }
     std::int64_t LastU() const { return m_lastU; }
-    // The first u of the pieces on the given side: the negative side leaves
-    // out the centre's own column or row.
-    std::int64_t FirstU(int majorSide) const {
-        return majorSide > 0 ? (m_centerMajor & 1) : 2 - (m_centerMajor & 1);
+    std::int64_t LastT() const { return m_lastT; }
+
+    // Calls emit(u, t, i, j) for u = FirstU(+1) + 2 i up to LastU(), j being
+    // the number of times t has stepped down by 2 since then.
+    template <class Emit>
+    void Walk(Emit&& emit) const {
+        std::int64_t t = m_firstT[0];
+        std::int64_t need = Need(m_firstU[0]);
+        std::int64_t have = t * t * m_along2;
+        std::int64_t j = 0;
+        for (std::int64_t u = m_firstU[0], i = 0; u <= m_lastU; u += 2, ++i) {
+            while (t >= 2) {
+                const std::int64_t lower = have - (4 * t - 4) * m_along2;
+                if (lower < need) break;
+                have = lower;
+                t -= 2;
+                ++j;
+            }
+            emit(u, t, i, j);
+            need -= m_across2 * (4 * u + 4);
+        }
     }
+
+    // The doubled offset from the centre of a piece's pixel at (u, t).
+    Vec Offset(const Piece& piece, std::int64_t u, std::int64_t t) const {
+        const std::int64_t major = piece.MajorSide() * u;
+        const std::int64_t minor = piece.MinorSide() * (t - 1);
+        return m_xMajor ? Vec{major, minor} : Vec{minor, major};
+    }
+    Pixel PixelAt(const Piece& piece, std::int64_t u, std::int64_t t) const {
+        // Both sums are even: u has the parity of the centre, t - 1 too.
+        const std::int64_t major = (m_centerMajor + piece.MajorSide() * u) >> 1;
+        const std::int64_t minor = (m_centerMinor + piece.MinorSide() * (t - 1)) >> 1;
+        return m_xMajor ? Pixel{major, minor} : Pixel{minor, major};
+    }
+
+private:
+    std::int64_t Need(std::int64_t u) const { return m_across2 * (m_along2 - u * u); }
 
     // t at u, from a floating-point estimate corrected exactly.
     std::int64_t TAt(std::int64_t u) const {
@@ -59,39 +104,6 @@ public:
         return t;
     }
 
-    // Calls emit(u, t) for u = fromU, fromU + 2, ... LastU(); t is TAt(fromU).
-    template <class Emit>
-    void Walk(std::int64_t fromU, std::int64_t t, Emit&& emit) const {
-        std::int64_t need = Need(fromU);
-        std::int64_t have = t * t * m_along2;
-        for (std::int64_t u = fromU; u <= m_lastU; u += 2) {
-            while (t >= 2) {
-                const std::int64_t lower = have - (4 * t - 4) * m_along2;
-                if (lower < need) break;
-                have = lower;
-                t -= 2;
-            }
-            emit(u, t);
-            need -= m_across2 * (4 * u + 4);
-        }
-    }
-
-    // The doubled offset from the centre of a piece's pixel at (u, t).
-    Vec Offset(const Piece& piece, std::int64_t u, std::int64_t t) const {
-        const std::int64_t major = piece.MajorSide() * u;
-        const std::int64_t minor = piece.MinorSide() * (t - 1);
-        return m_xMajor ? Vec{major, minor} : Vec{minor, major};
-    }
-    Pixel PixelAt(const Piece& piece, std::int64_t u, std::int64_t t) const {
-        const Vec offset = Offset(piece, u, t);
-        const Vec c2{m_xMajor ? m_centerMajor : m_centerMinor,
-                     m_xMajor ? m_centerMinor : m_centerMajor};
-        return Pixel{(c2.x + offset.x) / 2, (c2.y + offset.y) / 2};
-    }
-
-private:
-    std::int64_t Need(std::int64_t u) const { return m_across2 * (m_along2 - u * u); }
-
     bool m_xMajor;
     std::int64_t m_along;
     std::int64_t m_across;
@@ -100,6 +112,9 @@ private:
     std::int64_t m_along2;
     std::int64_t m_across2;
     std::int64_t m_lastU = 0;
+    std::int64_t m_lastT = 0;
+    std::int64_t m_firstU[2] = {0, 0};  // positive side, negative side
+    std::int64_t m_firstT[2] = {0, 0};
 };
 
 // Whether the walk can stand in for DrawArcExact on this canvas.
@@ -133,31 +148,86 @@ bool WalkIsExact(const Canvas& canvas, const EllipseOutline& outline) {
     return safe(c2.y, r2.x, r2.y) && safe(c2.x, r2.y, r2.x);
 }
 
-// A piece as the walk draws it.
-struct WalkedPiece {
-    const Piece* piece = nullptr;
-    std::int64_t firstU = 0;
-    Cover cover = Cover::kOutside;
+// Calls visit(std::integral_constant<std::size_t, K>) for K = 0..7, so that
+// each piece's sides and direction are known when compiling.
+template <class Visit, std::size_t... K>
+void ForEachPiece(Visit&& visit, std::index_sequence<K...>) {
+    (visit(std::integral_constant<std::size_t, K>{}), ...);
+}
+template <class Visit>
+void ForEachPiece(Visit&& visit) {
+    ForEachPiece(visit, std::make_index_sequence<std::size(kPieces)>{});
+}
+
+// The pieces of each shape, as indices into kPieces.
+constexpr std::size_t kFlatPieces[] = {1, 2, 5, 6};
+constexpr std::size_t kSteepPieces[] = {0, 3, 4, 7};
+
+// Per piece: how the sweep covers it, and the byte offset of its pixel where
+// the walk of its shape starts (at the positive side's first u, the
+// centre's own column or row, on the surface for either side).
+struct WalkPlan {
+    Cover cover[std::size(kPieces)] = {};
+    std::int64_t origin[std::size(kPieces)] = {};
 };
+
+template <bool kXMajor>
+void WalkShape(const PieceShape& shape, const WalkPlan& plan, const Sweep& sweep,
+               std::uint8_t* pixels, std::int64_t stride, Color color) {
+    constexpr const std::size_t(&indices)[4] = kXMajor ? kFlatPieces : kSteepPieces;
+    bool any = false;
+    for (const std::size_t k : indices) any = any || plan.cover[k] != Cover::kOutside;
+    if (!any) return;
+    // A step of u moves one pixel along the major axis, a step of t one across.
+    const std::int64_t alongUnit = kXMajor ? 3 : stride;
+    const std::int64_t acrossUnit = kXMajor ? stride : 3;
+    const std::int64_t negativeFirstU = shape.FirstU(-1);
+    shape.Walk([&](std::int64_t u, std::int64_t t, std::int64_t i, std::int64_t j) {
+        const std::int64_t along = i * alongUnit;
+        const std::int64_t across = j * acrossUnit;
+        ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
+            constexpr Piece piece = kPieces[K];
+            if constexpr (piece.xMajor == kXMajor) {
+                const Cover cover = plan.cover[K];
+                if (cover == Cover::kOutside) return;
+                if (piece.MajorSide() < 0 && u < negativeFirstU) return;
+                if (cover == Cover::kMixed &&
+                    !sweep.Contains<std::int64_t>(shape.Offset(piece, u, t))) {
+                    return;
+                }
+                // t falls as the walk goes, so each step of t moves towards the centre.
+                Canvas::StorePixel(pixels + plan.origin[K] + piece.MajorSide() * along -
+                                       piece.MinorSide() * across,
+                                   color);
+            }
+        });
+    });
+}
 
 }  // namespace
 
 bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep) {
     if (!WalkIsExact(canvas, outline)) return false;
     const Color color = canvas.PenColor();
-    const auto plot = [&canvas, color](const Pixel& pixel) {
-        Canvas::StorePixel(canvas.Row(static_cast<std::int32_t>(pixel.y)) + pixel.x * 3, color);
-    };
+    std::uint8_t* const pixels = canvas.Row(0);
+    const std::int64_t stride = canvas.Stride();
     const Vec c2 = outline.Center2();
     const auto plotInSweep = [&](std::int64_t x, std::int64_t y) {
-        if (sweep.Contains<std::int64_t>(Vec{2 * x - c2.x, 2 * y - c2.y})) plot(Pixel{x, y});
+        if (sweep.Contains<std::int64_t>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
+            Canvas::StorePixel(pixels + y * stride + x * 3, color);
+        }
     };
 
     const PieceShape shapes[2] = {PieceShape(outline, true), PieceShape(outline, false)};
-    WalkedPiece walked[2][4];
-    int walkedCount[2] = {0, 0};
-    std::int64_t walkFrom[2] = {0, 0};
+    // Indexed by [xSide > 0][ySide > 0].
+    Cover quadrants[2][2];
+    for (const int xSide : {-1, 1}) {
+        for (const int ySide : {-1, 1}) {
+            quadrants[xSide > 0][ySide > 0] = sweep.QuadrantCover(xSide, ySide);
+        }
+    }
 
+    WalkPlan plan;
     bool havePrevious = false;
     Pixel previousEnd;
     Pixel firstStart;
@@ -168,18 +238,18 @@ bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& swe
         if (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1) return;
         ForEachLinePixelInside(from.x, from.y, to.x, to.y, true, plotInSweep);
     };
-    for (const Piece& piece : kPieces) {
-        const int s = piece.xMajor ? 0 : 1;
-        const PieceShape& shape = shapes[s];
+    ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
+        constexpr Piece piece = kPieces[K];
+        const PieceShape& shape = shapes[piece.xMajor ? 0 : 1];
         const std::int64_t firstU = shape.FirstU(piece.MajorSide());
+        const std::int64_t firstT = shape.FirstT(piece.MajorSide());
         const std::int64_t lastU = shape.LastU();
-        if (firstU > lastU) continue;
-        const std::int64_t firstT = shape.TAt(firstU);
-        const std::int64_t lastT = shape.TAt(lastU);
-        // The end at the axis and the end at the 45-degree point.
+        const std::int64_t lastT = shape.LastT();
+        plan.cover[K] = Cover::kOutside;
+        if (firstU > lastU) return;
         const Pixel axisEnd = shape.PixelAt(piece, firstU, firstT);
         const Pixel turnEnd = shape.PixelAt(piece, lastU, lastT);
-        const bool axisFirst = (piece.MajorSide() > 0) == piece.ascending;
+        constexpr bool axisFirst = (piece.MajorSide() > 0) == piece.ascending;
         const Pixel start = axisFirst ? axisEnd : turnEnd;
         const Pixel end = axisFirst ? turnEnd : axisEnd;
         if (havePrevious) {
@@ -190,35 +260,24 @@ bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& swe
         havePrevious = true;
         previousEnd = end;
 
-        // Along a piece u grows and t - 1 shrinks, staying at 0 or above but
-        // for the tip of a very flat outline (u = along, t = 0), so its
-        // directions turn one way, by less than half a turn.
-        const Cover cover =
-            sweep.Classify(shape.Offset(piece, firstU, firstT), shape.Offset(piece, lastU, lastT));
-        if (cover == Cover::kOutside) continue;
-        if (walkedCount[s] == 0 || firstU < walkFrom[s]) walkFrom[s] = firstU;
-        walked[s][walkedCount[s]++] = WalkedPiece{&piece, firstU, cover};
-    }
+        // With t >= 1 the piece lies in its closed quadrant, and takes the
+        // quadrant's cover unless a ray passes through that quadrant. Along
+        // a piece u grows and t - 1 shrinks (to -1 only at the tip of a very
+        // flat outline), so its directions turn one way, by less than half a
+        // turn, and its two ends tell whether a ray crosses it.
+        Cover cover = quadrants[piece.xSide > 0][piece.ySide > 0];
+        if (cover == Cover::kMixed || lastT < 1) {
+            cover = sweep.Classify(shape.Offset(piece, firstU, firstT),
+                                   shape.Offset(piece, lastU, lastT));
+        }
+        plan.cover[K] = cover;
+        const Pixel origin = shape.PixelAt(piece, shape.FirstU(+1), shape.FirstT(+1));
+        plan.origin[K] = origin.y * stride + origin.x * 3;
+    });
     if (havePrevious) join(previousEnd, firstStart);
 
-    for (int s = 0; s < 2; ++s) {
-        if (walkedCount[s] == 0) continue;
-        const PieceShape& shape = shapes[s];
-        const WalkedPiece* pieces = walked[s];
-        const int count = walkedCount[s];
-        shape.Walk(walkFrom[s], shape.TAt(walkFrom[s]), [&](std::int64_t u, std::int64_t t) {
-            for (int i = 0; i < count; ++i) {
-                const WalkedPiece& w = pieces[i];
-                if (u < w.firstU) continue;
-                const Pixel pixel = shape.PixelAt(*w.piece, u, t);
-                if (w.cover == Cover::kInside) {
-                    plot(pixel);
-                } else {
-                    plotInSweep(pixel.x, pixel.y);
-                }
-            }
-        });
-    }
+    WalkShape<true>(shapes[0], plan, sweep, pixels, stride, color);
+    WalkShape<false>(shapes[1], plan, sweep, pixels, stride, color);
     return true;
 }
 
