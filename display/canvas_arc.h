@@ -16,7 +16,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <utility>
 
 #include "display/canvas.h"
 #include "display/canvas_line.h"
@@ -42,9 +41,6 @@ Wide Dot(Vec a, Vec b) {
 // start ray to the end ray. Counter-clockwise sweeps are mirrored vertically.
 class Sweep {
 public:
-    // How a run of outline pixels relates to the sweep.
-    enum class Cover { kOutside, kInside, kMixed };
-
     Sweep(Vec start, Vec end, bool clockwise) : m_mirror(!clockwise) {
         m_start = Oriented(start);
         m_end = Oriented(end);
@@ -64,31 +60,37 @@ public:
         return Cross<Wide>(p, m_end) >= 0;
     }
 
-    // For the offsets of a run whose directions turn monotonically, by less
-    // than half a turn, from first to last (both below 2^17): whether all of
-    // them are inside, all outside, or the run crosses a ray.
-    Cover Classify(Vec first, Vec last) const {
-        if (m_full) return Cover::kInside;
-        Vec a = Oriented(first);
-        Vec b = Oriented(last);
-        if ((a.x == 0 && a.y == 0) || (b.x == 0 && b.y == 0)) return Cover::kMixed;
-        const std::int64_t turn = Cross<std::int64_t>(a, b);
-        if (turn == 0 && Dot<std::int64_t>(a, b) < 0) return Cover::kMixed;
-        if (turn < 0) std::swap(a, b);
-        // Directions in the run all share one side of each ray unless the
-        // ray lies between the run's ends, ends included.
-        if (turn != 0 && (Between(a, m_start, b) || Between(a, m_end, b))) return Cover::kMixed;
-        return Contains<std::int64_t>(first) ? Cover::kInside : Cover::kOutside;
-    }
+    // Contains for offsets that are not zero, below 2^17, as linear forms
+    // of the offset p: with h = start.p > 0, or start.p == 0 and
+    // startDot.p > 0 (p within half a turn after the start ray), and
+    // e = end.p >= 0 (p at most half a turn before the end ray), an offset
+    // is inside when h and e hold, or, for a sweep of half a turn or more
+    // (wide), when either holds.
+    struct Forms {
+        Vec start;
+        Vec startDot;
+        Vec end;
+        bool wide = false;
 
-    // For the closed quadrant on the sides xSide, ySide of the centre (each
-    // +1 or -1): inside or outside as a whole, or mixed when a ray lies in it.
-    Cover QuadrantCover(int xSide, int ySide) const {
-        if (m_full) return Cover::kInside;
-        const Vec side = Oriented(Vec{xSide, ySide});
-        const auto within = [side](Vec r) { return r.x * side.x >= 0 && r.y * side.y >= 0; };
-        if (within(m_start) || within(m_end)) return Cover::kMixed;
-        return Contains<std::int64_t>(Vec{xSide, ySide}) ? Cover::kInside : Cover::kOutside;
+        // With start, along and end the three forms evaluated at p.
+        bool Contains(std::int64_t start, std::int64_t along, std::int64_t end) const {
+            const bool h = (start > 0) | ((start == 0) & (along > 0));
+            const bool e = end >= 0;
+            return (h & e) | (wide & (h | e));
+        }
+    };
+
+    Forms LinearForms() const {
+        // Oriented(p) = (p.x, m p.y).
+        const std::int64_t m = m_mirror ? -1 : 1;
+        Forms forms;
+        forms.start = Vec{-m_start.y, m * m_start.x};
+        forms.startDot = Vec{m_start.x, m * m_start.y};
+        forms.end = Vec{m_end.y, -m * m_end.x};
+        forms.wide = m_endHalf == 1;
+        // The whole turn: e always holds.
+        if (m_full) forms = Forms{forms.start, forms.startDot, Vec{0, 0}, true};
+        return forms;
     }
 
 private:
@@ -103,11 +105,6 @@ private:
         const Wide c = Cross<Wide>(m_start, v);
         return c > 0 || (c == 0 && Dot<Wide>(m_start, v) > 0) ? 0 : 1;
     }
-    // Whether ray r lies in the closed turn from a clockwise to b, less than pi.
-    static bool Between(Vec a, Vec r, Vec b) {
-        return Cross<std::int64_t>(a, r) >= 0 && Cross<std::int64_t>(r, b) >= 0;
-    }
-
     bool m_mirror;
     bool m_full = false;
     int m_endHalf = 0;

@@ -10,8 +10,10 @@
 // down, and t^2 * along^2 >= across^2 * (along^2 - u^2) decides each step
 // exactly. One walk over u therefore serves the four pieces of a shape.
 //
-// Pieces entirely inside or outside the sweep are drawn or skipped whole;
-// only pieces that a ray of the sweep crosses test their pixels one by one.
+// Arcs are small and their sweeps random, so the walk avoids branches that
+// depend on the data: each step tests the sweep for all four pixels with
+// linear forms and stores every pixel, the ones outside into a scratch pixel.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -24,8 +26,6 @@
 
 namespace canvas_detail {
 namespace {
-
-using Cover = Sweep::Cover;
 
 // The four pieces around one major axis (x for the flat ones), with t at
 // their two ends: the axis end (first u) and the 45-degree end (last u).
@@ -50,28 +50,36 @@ public:
         m_lastT = TAt(m_lastU);
     }
 
+    // Whether every piece has a pixel; only tiny outlines have empty pieces.
+    bool Complete() const { return m_firstU[1] <= m_lastU; }
+
     std::int64_t FirstU(int majorSide) const { return m_firstU[majorSide > 0 ? 0 : 1]; }
     std::int64_t FirstT(int majorSide) const { return m_firstT[majorSide > 0 ? 0 : 1]; }
     std::int64_t LastU() const { return m_lastU; }
     std::int64_t LastT() const { return m_lastT; }
+    std::int64_t CenterMajor() const { return m_centerMajor; }
+    std::int64_t CenterMinor() const { return m_centerMinor; }
 
-    // Calls emit(u, t, i, j) for u = FirstU(+1) + 2 i up to LastU(), j being
-    // the number of times t has stepped down by 2 since then.
+    // Calls emit(u, t) for u = FirstU(+1), FirstU(+1) + 2, ... LastU().
     template <class Emit>
     void Walk(Emit&& emit) const {
         std::int64_t t = m_firstT[0];
         std::int64_t need = Need(m_firstU[0]);
         std::int64_t have = t * t * m_along2;
-        std::int64_t j = 0;
-        for (std::int64_t u = m_firstU[0], i = 0; u <= m_lastU; u += 2, ++i) {
-            while (t >= 2) {
-                const std::int64_t lower = have - (4 * t - 4) * m_along2;
+        for (std::int64_t u = m_firstU[0]; u <= m_lastU; u += 2) {
+            // t mostly stays or steps once per u, so the first step goes
+            // without a branch.
+            std::int64_t lower = have - (4 * t - 4) * m_along2;
+            const bool down = (t >= 2) & (lower >= need);
+            t -= down ? 2 : 0;
+            have = down ? lower : have;
+            while (down && t >= 2) {
+                lower = have - (4 * t - 4) * m_along2;
                 if (lower < need) break;
                 have = lower;
                 t -= 2;
-                ++j;
             }
-            emit(u, t, i, j);
+            emit(u, t);
             need -= m_across2 * (4 * u + 4);
         }
     }
@@ -92,11 +100,13 @@ public:
 private:
     std::int64_t Need(std::int64_t u) const { return m_across2 * (m_along2 - u * u); }
 
-    // t at u, from a floating-point estimate corrected exactly.
+    // t at u: the floating-point estimate, rounded up to the parity, is
+    // almost always exact; the loops correct it when it is not.
     std::int64_t TAt(std::int64_t u) const {
         const double inside = static_cast<double>(m_along - u) * static_cast<double>(m_along + u);
         const double reach = m_across * std::sqrt(inside > 0 ? inside : 0) / m_along;
         std::int64_t t = static_cast<std::int64_t>(reach);
+        t += static_cast<double>(t) < reach ? 1 : 0;
         t += (t - m_centerMinor - 1) & 1;
         const std::int64_t need = Need(u);
         while (t * t * m_along2 < need) t += 2;
@@ -159,46 +169,90 @@ void ForEachPiece(Visit&& visit) {
     ForEachPiece(visit, std::make_index_sequence<std::size(kPieces)>{});
 }
 
-// The pieces of each shape, as indices into kPieces.
-constexpr std::size_t kFlatPieces[] = {1, 2, 5, 6};
-constexpr std::size_t kSteepPieces[] = {0, 3, 4, 7};
-
-// Per piece: how the sweep covers it, and the byte offset of its pixel where
-// the walk of its shape starts (at the positive side's first u, the
-// centre's own column or row, on the surface for either side).
-struct WalkPlan {
-    Cover cover[std::size(kPieces)] = {};
-    std::int64_t origin[std::size(kPieces)] = {};
+// The pixel where a piece starts and ends, in clockwise order.
+struct PieceEnds {
+    Pixel start;
+    Pixel end;
 };
 
+PieceEnds EndsOf(const Piece& piece, const PieceShape& shape) {
+    const Pixel axisEnd =
+        shape.PixelAt(piece, shape.FirstU(piece.MajorSide()), shape.FirstT(piece.MajorSide()));
+    const Pixel turnEnd = shape.PixelAt(piece, shape.LastU(), shape.LastT());
+    const bool axisFirst = (piece.MajorSide() > 0) == piece.ascending;
+    return axisFirst ? PieceEnds{axisEnd, turnEnd} : PieceEnds{turnEnd, axisEnd};
+}
+
+// Whether doubled offsets differ by at most one pixel on each axis.
+bool Neighbours(std::int64_t dx2, std::int64_t dy2) {
+    return dx2 >= -2 && dx2 <= 2 && dy2 >= -2 && dy2 <= 2;
+}
+
+// Which joins between consecutive pieces (from the end of piece k to the
+// start of piece k + 1, and from piece 7 back to piece 0) join neighbouring
+// pixels. Those are drawn with their pieces already; the others need a line.
+// By symmetry the four joins at the 45-degree points look alike, and so do
+// the two joins across the minor axis of each shape.
+class Joins {
+public:
+    Joins(const PieceShape& flat, const PieceShape& steep) {
+        // At a 45-degree point the steep piece ends at (t - 1, u) of the
+        // steep shape and the flat one at (u, t - 1) of the flat shape.
+        m_turnsTouch =
+            Neighbours(steep.LastT() - 1 - flat.LastU(), steep.LastU() - flat.LastT() + 1);
+        // Across an axis the two sides' first u add up to 2.
+        m_flatAxesTouch = Neighbours(2, flat.FirstT(+1) - flat.FirstT(-1));
+        m_steepAxesTouch = Neighbours(2, steep.FirstT(+1) - steep.FirstT(-1));
+    }
+
+    bool AllTouch() const { return m_turnsTouch && m_flatAxesTouch && m_steepAxesTouch; }
+    bool Touch(std::size_t k) const {
+        if (k % 2 == 0) return m_turnsTouch;
+        return kPieces[k].xMajor ? m_flatAxesTouch : m_steepAxesTouch;
+    }
+
+private:
+    bool m_turnsTouch;
+    bool m_flatAxesTouch;
+    bool m_steepAxesTouch;
+};
+
+// Draws the pixels of one shape's four pieces that lie in the sweep.
 template <bool kXMajor>
-void WalkShape(const PieceShape& shape, const WalkPlan& plan, const Sweep& sweep,
-               std::uint8_t* pixels, std::int64_t stride, Color color) {
-    constexpr const std::size_t(&indices)[4] = kXMajor ? kFlatPieces : kSteepPieces;
-    bool any = false;
-    for (const std::size_t k : indices) any = any || plan.cover[k] != Cover::kOutside;
-    if (!any) return;
-    // A step of u moves one pixel along the major axis, a step of t one across.
-    const std::int64_t alongUnit = kXMajor ? 3 : stride;
-    const std::int64_t acrossUnit = kXMajor ? stride : 3;
+void PlotShape(const PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixels,
+               std::int64_t stride, Color color) {
+    const std::int64_t majorBytes = kXMajor ? 3 : stride;
+    const std::int64_t minorBytes = kXMajor ? stride : 3;
     const std::int64_t negativeFirstU = shape.FirstU(-1);
-    shape.Walk([&](std::int64_t u, std::int64_t t, std::int64_t i, std::int64_t j) {
-        const std::int64_t along = i * alongUnit;
-        const std::int64_t across = j * acrossUnit;
+    std::uint8_t scratch[3];
+    shape.Walk([&](std::int64_t u, std::int64_t t) {
+        const std::int64_t w = t - 1;
+        // Byte offsets of the four pixels' coordinates, on either side.
+        const std::int64_t majorPlus = ((shape.CenterMajor() + u) >> 1) * majorBytes;
+        const std::int64_t majorMinus = ((shape.CenterMajor() - u) >> 1) * majorBytes;
+        const std::int64_t minorPlus = ((shape.CenterMinor() + w) >> 1) * minorBytes;
+        const std::int64_t minorMinus = ((shape.CenterMinor() - w) >> 1) * minorBytes;
+        // The sweep's forms at (|x|, |y|); each piece flips their signs.
+        const std::int64_t x = kXMajor ? u : w;
+        const std::int64_t y = kXMajor ? w : u;
+        const std::int64_t startX = forms.start.x * x;
+        const std::int64_t startY = forms.start.y * y;
+        const std::int64_t alongX = forms.startDot.x * x;
+        const std::int64_t alongY = forms.startDot.y * y;
+        const std::int64_t endX = forms.end.x * x;
+        const std::int64_t endY = forms.end.y * y;
+        const bool negativeStarted = u >= negativeFirstU;
         ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
             constexpr Piece piece = kPieces[K];
             if constexpr (piece.xMajor == kXMajor) {
-                const Cover cover = plan.cover[K];
-                if (cover == Cover::kOutside) return;
-                if (piece.MajorSide() < 0 && u < negativeFirstU) return;
-                if (cover == Cover::kMixed &&
-                    !sweep.Contains<std::int64_t>(shape.Offset(piece, u, t))) {
-                    return;
-                }
-                // t falls as the walk goes, so each step of t moves towards the centre.
-                Canvas::StorePixel(pixels + plan.origin[K] + piece.MajorSide() * along -
-                                       piece.MinorSide() * across,
-                                   color);
+                const std::int64_t start = piece.xSide * startX + piece.ySide * startY;
+                const std::int64_t along = piece.xSide * alongX + piece.ySide * alongY;
+                const std::int64_t end = piece.xSide * endX + piece.ySide * endY;
+                const bool on = piece.MajorSide() > 0 || negativeStarted;
+                const bool in = on & forms.Contains(start, along, end);
+                std::uint8_t* pixel = pixels + (piece.MajorSide() > 0 ? majorPlus : majorMinus) +
+                                      (piece.MinorSide() > 0 ? minorPlus : minorMinus);
+                Canvas::StorePixel(in ? pixel : scratch, color);
             }
         });
     });
@@ -208,76 +262,33 @@ void WalkShape(const PieceShape& shape, const WalkPlan& plan, const Sweep& sweep
 
 bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep) {
     if (!WalkIsExact(canvas, outline)) return false;
+    const PieceShape flat(outline, true);
+    const PieceShape steep(outline, false);
+    if (!flat.Complete() || !steep.Complete()) return false;
     const Color color = canvas.PenColor();
     std::uint8_t* const pixels = canvas.Row(0);
     const std::int64_t stride = canvas.Stride();
-    const Vec c2 = outline.Center2();
-    const auto plotInSweep = [&](std::int64_t x, std::int64_t y) {
-        if (sweep.Contains<std::int64_t>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
-            Canvas::StorePixel(pixels + y * stride + x * 3, color);
-        }
-    };
 
-    const PieceShape shapes[2] = {PieceShape(outline, true), PieceShape(outline, false)};
-    // Indexed by [xSide > 0][ySide > 0].
-    Cover quadrants[2][2];
-    for (const int xSide : {-1, 1}) {
-        for (const int ySide : {-1, 1}) {
-            quadrants[xSide > 0][ySide > 0] = sweep.QuadrantCover(xSide, ySide);
+    const Joins joins(flat, steep);
+    if (!joins.AllTouch()) {
+        const Vec c2 = outline.Center2();
+        const auto plot = [&](std::int64_t x, std::int64_t y) {
+            if (sweep.Contains<std::int64_t>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
+                Canvas::StorePixel(pixels + y * stride + x * 3, color);
+            }
+        };
+        for (std::size_t k = 0; k < std::size(kPieces); ++k) {
+            if (joins.Touch(k)) continue;
+            const std::size_t next = (k + 1) % std::size(kPieces);
+            const Pixel from = EndsOf(kPieces[k], kPieces[k].xMajor ? flat : steep).end;
+            const Pixel to = EndsOf(kPieces[next], kPieces[next].xMajor ? flat : steep).start;
+            ForEachLinePixelInside(from.x, from.y, to.x, to.y, true, plot);
         }
     }
 
-    WalkPlan plan;
-    bool havePrevious = false;
-    Pixel previousEnd;
-    Pixel firstStart;
-    const auto join = [&](const Pixel& from, const Pixel& to) {
-        // Neighbouring ends are both drawn with their pieces already.
-        const std::int64_t dx = to.x - from.x;
-        const std::int64_t dy = to.y - from.y;
-        if (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1) return;
-        ForEachLinePixelInside(from.x, from.y, to.x, to.y, true, plotInSweep);
-    };
-    ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
-        constexpr Piece piece = kPieces[K];
-        const PieceShape& shape = shapes[piece.xMajor ? 0 : 1];
-        const std::int64_t firstU = shape.FirstU(piece.MajorSide());
-        const std::int64_t firstT = shape.FirstT(piece.MajorSide());
-        const std::int64_t lastU = shape.LastU();
-        const std::int64_t lastT = shape.LastT();
-        plan.cover[K] = Cover::kOutside;
-        if (firstU > lastU) return;
-        const Pixel axisEnd = shape.PixelAt(piece, firstU, firstT);
-        const Pixel turnEnd = shape.PixelAt(piece, lastU, lastT);
-        constexpr bool axisFirst = (piece.MajorSide() > 0) == piece.ascending;
-        const Pixel start = axisFirst ? axisEnd : turnEnd;
-        const Pixel end = axisFirst ? turnEnd : axisEnd;
-        if (havePrevious) {
-            join(previousEnd, start);
-        } else {
-            firstStart = start;
-        }
-        havePrevious = true;
-        previousEnd = end;
-
-        // With t >= 1 the piece lies in its closed quadrant, and takes the
-        // quadrant's cover unless a ray passes through that quadrant. Along
-        // a piece u grows and t - 1 shrinks (to -1 only at the tip of a very
-        // flat outline), so its directions turn one way, by less than half a
-        // turn, and its two ends tell whether a ray crosses it.
-        Cover cover = quadrants[piece.xSide > 0][piece.ySide > 0];
-        if (cover == Cover::kMixed || lastT < 1) {
-            cover = sweep.Classify(shape.Offset(piece, firstU, firstT),
-                                   shape.Offset(piece, lastU, lastT));
-        }
-        plan.cover[K] = cover;
-        const Pixel origin = shape.PixelAt(piece, shape.FirstU(+1), shape.FirstT(+1));
-        plan.origin[K] = origin.y * stride + origin.x * 3;
-    });
-    if (havePrevious) join(previousEnd, firstStart);
-
-    WalkShape<true>(shapes[0], plan, sweep, pixels, stride, color);
-    WalkShape<false>(shapes[1], plan, sweep, pixels, stride, color);
+    const Sweep::Forms forms = sweep.LinearForms();
+    PlotShape<true>(flat, forms, pixels, stride, color);
+    PlotShape<false>(steep, forms, pixels, stride, color);
     return true;
 }
 
