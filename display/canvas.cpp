@@ -74,9 +74,14 @@ void Canvas::MoveTo(std::int32_t x, std::int32_t y) { m_current = CanvasPoint{x,
 void Canvas::LineTo(std::int32_t x, std::int32_t y) {
     if (Contains(m_current) && Contains(CanvasPoint{x, y})) {
         // Most lines lie on the surface: no clipping, no per-pixel checks.
+        // Copies, because the byte stores could alias the members.
+        std::uint8_t* const pixels = m_pixels.data();
+        const std::int64_t stride = m_stride;
+        const Color color = m_penColor;
         canvas_detail::ForEachLinePixelInside(
-            m_current.x, m_current.y, x, y, false, [this](std::int64_t px, std::int64_t py) {
-                StorePixel(Row(static_cast<std::int32_t>(py)) + px * 3, m_penColor);
+            m_current.x, m_current.y, x, y, false,
+            [pixels, stride, color](std::int64_t px, std::int64_t py) {
+                StorePixel(pixels + py * stride + px * 3, color);
             });
     } else {
         canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,

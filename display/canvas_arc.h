@@ -73,7 +73,7 @@ public:
         bool wide = false;
 
         // With start, along and end the three forms evaluated at p.
-        bool Contains(std::int64_t start, std::int64_t along, std::int64_t end) const {
+        static bool Contains(std::int64_t start, std::int64_t along, std::int64_t end, bool wide) {
             const bool h = (start > 0) | ((start == 0) & (along > 0));
             const bool e = end >= 0;
             return (h & e) | (wide & (h | e));

@@ -63,24 +63,23 @@ public:
     // Calls emit(u, t) for u = FirstU(+1), FirstU(+1) + 2, ... LastU().
     template <class Emit>
     void Walk(Emit&& emit) const {
+        // Locals, as emit's byte stores could alias the members.
+        const std::int64_t along2 = m_along2;
+        const std::int64_t across2 = m_across2;
+        const std::int64_t lastU = m_lastU;
         std::int64_t t = m_firstT[0];
         std::int64_t need = Need(m_firstU[0]);
-        std::int64_t have = t * t * m_along2;
-        for (std::int64_t u = m_firstU[0]; u <= m_lastU; u += 2) {
+        std::int64_t have = t * t * along2;
+        for (std::int64_t u = m_firstU[0]; u <= lastU; u += 2) {
             // t mostly stays or steps once per u, so the first step goes
             // without a branch.
-            std::int64_t lower = have - (4 * t - 4) * m_along2;
-            const bool down = (t >= 2) & (lower >= need);
-            t -= down ? 2 : 0;
-            have = down ? lower : have;
-            while (down && t >= 2) {
-                lower = have - (4 * t - 4) * m_along2;
-                if (lower < need) break;
-                have = lower;
-                t -= 2;
-            }
+            const std::int64_t lower = have - (4 * t - 4) * along2;
+            const std::int64_t down = -static_cast<std::int64_t>((t >= 2) & (lower >= need));
+            t -= 2 & down;
+            have += (lower - have) & down;
+            StepDown(t, have, need);
             emit(u, t);
-            need -= m_across2 * (4 * u + 4);
+            need -= across2 * (4 * u + 4);
         }
     }
 
@@ -100,6 +99,16 @@ public:
 private:
     std::int64_t Need(std::int64_t u) const { return m_across2 * (m_along2 - u * u); }
 
+    // Lowers t by 2 while (t - 2)^2 along^2 still reaches need; have is t^2 along^2.
+    void StepDown(std::int64_t& t, std::int64_t& have, std::int64_t need) const {
+        while (t >= 2) {
+            const std::int64_t lower = have - (4 * t - 4) * m_along2;
+            if (lower < need) break;
+            have = lower;
+            t -= 2;
+        }
+    }
+
     // t at u: the floating-point estimate, rounded up to the parity, is
     // almost always exact; the loops correct it when it is not.
     std::int64_t TAt(std::int64_t u) const {
@@ -110,7 +119,8 @@ private:
         t += (t - m_centerMinor - 1) & 1;
         const std::int64_t need = Need(u);
         while (t * t * m_along2 < need) t += 2;
-        while (t >= 2 && (t - 2) * (t - 2) * m_along2 >= need) t -= 2;
+        std::int64_t have = t * t * m_along2;
+        StepDown(t, have, need);
         return t;
     }
 
@@ -221,35 +231,42 @@ private:
 template <bool kXMajor>
 void PlotShape(const PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixels,
                std::int64_t stride, Color color) {
+    // Locals, as the byte stores could alias anything in memory.
     const std::int64_t majorBytes = kXMajor ? 3 : stride;
     const std::int64_t minorBytes = kXMajor ? stride : 3;
     const std::int64_t negativeFirstU = shape.FirstU(-1);
+    const std::int64_t centerMajor = shape.CenterMajor();
+    const std::int64_t centerMinor = shape.CenterMinor();
+    const Vec start = forms.start;
+    const Vec startDot = forms.startDot;
+    const Vec end = forms.end;
+    const bool wide = forms.wide;
     std::uint8_t scratch[3];
-    shape.Walk([&](std::int64_t u, std::int64_t t) {
+    shape.Walk([=, &scratch](std::int64_t u, std::int64_t t) {
         const std::int64_t w = t - 1;
         // Byte offsets of the four pixels' coordinates, on either side.
-        const std::int64_t majorPlus = ((shape.CenterMajor() + u) >> 1) * majorBytes;
-        const std::int64_t majorMinus = ((shape.CenterMajor() - u) >> 1) * majorBytes;
-        const std::int64_t minorPlus = ((shape.CenterMinor() + w) >> 1) * minorBytes;
-        const std::int64_t minorMinus = ((shape.CenterMinor() - w) >> 1) * minorBytes;
+        const std::int64_t majorPlus = ((centerMajor + u) >> 1) * majorBytes;
+        const std::int64_t majorMinus = ((centerMajor - u) >> 1) * majorBytes;
+        const std::int64_t minorPlus = ((centerMinor + w) >> 1) * minorBytes;
+        const std::int64_t minorMinus = ((centerMinor - w) >> 1) * minorBytes;
         // The sweep's forms at (|x|, |y|); each piece flips their signs.
         const std::int64_t x = kXMajor ? u : w;
         const std::int64_t y = kXMajor ? w : u;
-        const std::int64_t startX = forms.start.x * x;
-        const std::int64_t startY = forms.start.y * y;
-        const std::int64_t alongX = forms.startDot.x * x;
-        const std::int64_t alongY = forms.startDot.y * y;
-        const std::int64_t endX = forms.end.x * x;
-        const std::int64_t endY = forms.end.y * y;
+        const std::int64_t startX = start.x * x;
+        const std::int64_t startY = start.y * y;
+        const std::int64_t alongX = startDot.x * x;
+        const std::int64_t alongY = startDot.y * y;
+        const std::int64_t endX = end.x * x;
+        const std::int64_t endY = end.y * y;
         const bool negativeStarted = u >= negativeFirstU;
         ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
             constexpr Piece piece = kPieces[K];
             if constexpr (piece.xMajor == kXMajor) {
-                const std::int64_t start = piece.xSide * startX + piece.ySide * startY;
+                const std::int64_t fromStart = piece.xSide * startX + piece.ySide * startY;
                 const std::int64_t along = piece.xSide * alongX + piece.ySide * alongY;
-                const std::int64_t end = piece.xSide * endX + piece.ySide * endY;
+                const std::int64_t toEnd = piece.xSide * endX + piece.ySide * endY;
                 const bool on = piece.MajorSide() > 0 || negativeStarted;
-                const bool in = on & forms.Contains(start, along, end);
+                const bool in = on & Sweep::Forms::Contains(fromStart, along, toEnd, wide);
                 std::uint8_t* pixel = pixels + (piece.MajorSide() > 0 ? majorPlus : majorMinus) +
                                       (piece.MinorSide() > 0 ? minorPlus : minorMinus);
                 Canvas::StorePixel(in ? pixel : scratch, color);

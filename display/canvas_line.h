@@ -73,10 +73,11 @@ void StepLine(const LineAxes& line, std::int64_t first, std::int64_t last, std::
         if (i == last) break;
         major += line.majorStep;
         remainder += twoM;
-        if (remainder >= twoN) {
-            remainder -= twoN;
-            minor += line.minorStep;
-        }
+        // Whether the minor coordinate steps follows the slope, not a
+        // pattern a branch predictor could learn: masks instead of a branch.
+        const std::int64_t step = -static_cast<std::int64_t>(remainder >= twoN);
+        remainder -= twoN & step;
+        minor += line.minorStep & step;
     }
 }
 
