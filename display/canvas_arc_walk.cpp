@@ -13,7 +13,6 @@
 // Arcs are small and their sweeps random, so the walk avoids branches that
 // depend on the data: each step tests the sweep for all four pixels with
 // linear forms and stores every pixel, the ones outside into a scratch pixel.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -28,7 +27,8 @@ namespace canvas_detail {
 namespace {
 
 // The four pieces around one major axis (x for the flat ones), with t at
-// their two ends: the axis end (first u) and the 45-degree end (last u).
+// their two ends: the axis end (first u) and, once walked, the 45-degree end
+// (last u).
 class PieceShape {
 public:
     PieceShape(const EllipseOutline& outline, bool xMajor)
@@ -45,9 +45,8 @@ public:
         m_lastU = turn - ((turn - m_centerMajor) & 1);
         m_firstU[0] = m_centerMajor & 1;
         m_firstU[1] = 2 - m_firstU[0];
-        m_firstT[0] = TAt(m_firstU[0]);
-        m_firstT[1] = m_firstU[1] == m_firstU[0] ? m_firstT[0] : TAt(m_firstU[1]);
-        m_lastT = TAt(m_lastU);
+        m_firstT[0] = TNearAxis(m_firstU[0]);
+        m_firstT[1] = TNearAxis(m_firstU[1]);
     }
 
     // Whether every piece has a pixel; only tiny outlines have empty pieces.
@@ -56,13 +55,13 @@ public:
     std::int64_t FirstU(int majorSide) const { return m_firstU[majorSide > 0 ? 0 : 1]; }
     std::int64_t FirstT(int majorSide) const { return m_firstT[majorSide > 0 ? 0 : 1]; }
     std::int64_t LastU() const { return m_lastU; }
-    std::int64_t LastT() const { return m_lastT; }
+    std::int64_t LastT() const { return m_lastT; }  // after Walk
     std::int64_t CenterMajor() const { return m_centerMajor; }
     std::int64_t CenterMinor() const { return m_centerMinor; }
 
     // Calls emit(u, t) for u = FirstU(+1), FirstU(+1) + 2, ... LastU().
     template <class Emit>
-    void Walk(Emit&& emit) const {
+    void Walk(Emit&& emit) {
         // Locals, as emit's byte stores could alias the members.
         const std::int64_t along2 = m_along2;
         const std::int64_t across2 = m_across2;
@@ -81,6 +80,7 @@ public:
             emit(u, t);
             need -= across2 * (4 * u + 4);
         }
+        m_lastT = t;
     }
 
     // The doubled offset from the centre of a piece's pixel at (u, t).
@@ -109,18 +109,12 @@ private:
         }
     }
 
-    // t at u: the floating-point estimate, rounded up to the parity, is
-    // almost always exact; the loops correct it when it is not.
-    std::int64_t TAt(std::int64_t u) const {
-        const double inside = static_cast<double>(m_along - u) * static_cast<double>(m_along + u);
-        const double reach = m_across * std::sqrt(inside > 0 ? inside : 0) / m_along;
-        std::int64_t t = static_cast<std::int64_t>(reach);
-        t += static_cast<double>(t) < reach ? 1 : 0;
-        t += (t - m_centerMinor - 1) & 1;
-        const std::int64_t need = Need(u);
-        while (t * t * m_along2 < need) t += 2;
+    // t at u = 0, 1 or 2: reach is across at u = 0, so across + 1 (which has
+    // the parity) is an upper bound, a step or two away.
+    std::int64_t TNearAxis(std::int64_t u) const {
+        std::int64_t t = m_across + 1;
         std::int64_t have = t * t * m_along2;
-        StepDown(t, have, need);
+        StepDown(t, have, Need(u));
         return t;
     }
 
@@ -229,7 +223,7 @@ private:
 
 // Draws the pixels of one shape's four pieces that lie in the sweep.
 template <bool kXMajor>
-void PlotShape(const PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixels,
+void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixels,
                std::int64_t stride, Color color) {
     // Locals, as the byte stores could alias anything in memory.
     const std::int64_t majorBytes = kXMajor ? 3 : stride;
@@ -279,12 +273,16 @@ void PlotShape(const PieceShape& shape, const Sweep::Forms& forms, std::uint8_t*
 
 bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep) {
     if (!WalkIsExact(canvas, outline)) return false;
-    const PieceShape flat(outline, true);
-    const PieceShape steep(outline, false);
+    PieceShape flat(outline, true);
+    PieceShape steep(outline, false);
     if (!flat.Complete() || !steep.Complete()) return false;
     const Color color = canvas.PenColor();
     std::uint8_t* const pixels = canvas.Row(0);
     const std::int64_t stride = canvas.Stride();
+
+    const Sweep::Forms forms = sweep.LinearForms();
+    PlotShape<true>(flat, forms, pixels, stride, color);
+    PlotShape<false>(steep, forms, pixels, stride, color);
 
     const Joins joins(flat, steep);
     if (!joins.AllTouch()) {
@@ -303,9 +301,6 @@ bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& swe
         }
     }
 
-    const Sweep::Forms forms = sweep.LinearForms();
-    PlotShape<true>(flat, forms, pixels, stride, color);
-    PlotShape<false>(steep, forms, pixels, stride, color);
     return true;
 }
 
