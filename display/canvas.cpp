@@ -94,9 +94,9 @@ void Canvas::LineTo(std::int32_t x, std::int32_t y) {
 }
 
 void Canvas::SetArcDirection(int direction) {
-    if (direction == kArcCounterClockwise || direction == kArcClockwise) {
-        m_arcDirection = direction;
-    }
+    // Arcs alternate directions at random: a select, not a branch.
+    const bool known = (direction == kArcCounterClockwise) | (direction == kArcClockwise);
+    m_arcDirection = known ? direction : m_arcDirection;
 }
 
 void Canvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,

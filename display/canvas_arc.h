@@ -146,10 +146,7 @@ public:
         const double a = static_cast<double>(m_radius2.x);
         const double b = static_cast<double>(m_radius2.y);
         const double norm = std::sqrt(a * a + b * b);
-        if (norm > 0) {
-            m_turn2 = Vec{static_cast<std::int64_t>(std::ceil(a * a / norm)),
-                          static_cast<std::int64_t>(std::ceil(b * b / norm))};
-        }
+        if (norm > 0) m_turn2 = Vec{CeilOf(a * a / norm), CeilOf(b * b / norm)};
     }
 
     Vec Center2() const { return m_center2; }
@@ -197,6 +194,12 @@ public:
     static std::int64_t Minor(Vec v, const Piece& piece) { return piece.xMajor ? v.y : v.x; }
 
 private:
+    // std::ceil for 0 <= x < 2^62, without a library call.
+    static std::int64_t CeilOf(double x) {
+        const auto whole = static_cast<std::int64_t>(x);
+        return whole + (static_cast<double>(whole) < x ? 1 : 0);
+    }
+
     Vec m_center2;
     Vec m_radius2;
     Vec m_turn2;
