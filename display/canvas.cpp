@@ -10,6 +10,18 @@ namespace {
 
 constexpr Color kRectangleFill = 0xFFFFFF;
 
+// A line cursor on the pixel bytes: one step along the major axis, and
+// along the minor one where the mask says so.
+struct BytePixelCursor {
+    std::uint8_t* pixel;
+    std::int64_t majorBytes;
+    std::int64_t minorBytes;
+    Color color;
+
+    void Visit() const { Canvas::StorePixel(pixel, color); }
+    void Step(std::int64_t minor) { pixel += majorBytes + (minorBytes & minor); }
+};
+
 }  // namespace
 
 bool Canvas::Create(std::int32_t width, std::int32_t height) {
@@ -73,16 +85,17 @@ void Canvas::MoveTo(std::int32_t x, std::int32_t y) { m_current = CanvasPoint{x,
 
 void Canvas::LineTo(std::int32_t x, std::int32_t y) {
     if (Contains(m_current) && Contains(CanvasPoint{x, y})) {
-        // Most lines lie on the surface: no clipping, no per-pixel checks.
-        // Copies, because the byte stores could alias the members.
-        std::uint8_t* const pixels = m_pixels.data();
-        const std::int64_t stride = m_stride;
-        const Color color = m_penColor;
-        canvas_detail::ForEachLinePixelInside(
-            m_current.x, m_current.y, x, y, false,
-            [pixels, stride, color](std::int64_t px, std::int64_t py) {
-                StorePixel(pixels + py * stride + px * 3, color);
-            });
+        // Most lines lie on the surface: no clipping, no per-pixel checks,
+        // a pointer stepped along the pixels.
+        const canvas_detail::LineAxes line = canvas_detail::AxesOf(m_current.x, m_current.y, x, y);
+        if (line.n > 0) {
+            const std::int64_t column = 3;
+            BytePixelCursor cursor{Row(m_current.y) + std::int64_t{m_current.x} * 3,
+                                   line.majorStep * (line.xMajor ? column : m_stride),
+                                   line.minorStep * (line.xMajor ? m_stride : column), m_penColor};
+            // The end pixel is left out; pixel 0 has k = 0 and remainder n.
+            canvas_detail::StepLine(line, line.n - 1, line.n, cursor);
+        }
     } else {
         canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,
                                         [this](std::int64_t px, std::int64_t py) {

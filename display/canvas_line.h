@@ -55,31 +55,52 @@ inline LineAxes AxesOf(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
     return line;
 }
 
-// Visits pixels first..last of a line, given the exact state at pixel first:
-// its minor offset k and the remainder (2*first*m + n) - 2*n*k, in [0, 2n).
-template <class Visit>
-void StepLine(const LineAxes& line, std::int64_t first, std::int64_t last, std::int64_t k,
-              std::int64_t remainder, Visit&& visit) {
+// Walks a line with a cursor standing on one of its pixels, whose remainder
+// (2*i*m + n) - 2*n*k, i and k being its major and minor offsets, is given
+// (in [0, 2n)): calls cursor.Visit() there and at the next `steps` pixels,
+// with cursor.Step(minor) in between, minor being all ones when the minor
+// coordinate steps too and 0 when it does not.
+template <class Cursor>
+void StepLine(const LineAxes& line, std::int64_t steps, std::int64_t remainder, Cursor& cursor) {
     const std::int64_t twoN = 2 * line.n;
     const std::int64_t twoM = 2 * line.m;
-    std::int64_t major = line.major0 + line.majorStep * first;
-    std::int64_t minor = line.minor0 + line.minorStep * k;
-    for (std::int64_t i = first;; ++i) {
-        if (line.xMajor) {
-            visit(major, minor);
-        } else {
-            visit(minor, major);
-        }
-        if (i == last) break;
-        major += line.majorStep;
+    for (;; --steps) {
+        cursor.Visit();
+        if (steps == 0) break;
         remainder += twoM;
         // Whether the minor coordinate steps follows the slope, not a
-        // pattern a branch predictor could learn: masks instead of a branch.
-        const std::int64_t step = -static_cast<std::int64_t>(remainder >= twoN);
-        remainder -= twoN & step;
-        minor += line.minorStep & step;
+        // pattern a branch predictor could learn: a mask, not a branch.
+        const std::int64_t minor = -static_cast<std::int64_t>(remainder >= twoN);
+        remainder -= twoN & minor;
+        cursor.Step(minor);
     }
 }
+
+// A cursor that hands each pixel's coordinates to visit(x, y).
+template <class Visitor>
+class CoordinateCursor {
+public:
+    CoordinateCursor(const LineAxes& line, std::int64_t major, std::int64_t minor, Visitor& visit)
+        : m_line(line), m_major(major), m_minor(minor), m_visit(visit) {}
+
+    void Visit() {
+        if (m_line.xMajor) {
+            m_visit(m_major, m_minor);
+        } else {
+            m_visit(m_minor, m_major);
+        }
+    }
+    void Step(std::int64_t minor) {
+        m_major += m_line.majorStep;
+        m_minor += m_line.minorStep & minor;
+    }
+
+private:
+    const LineAxes& m_line;
+    std::int64_t m_major;
+    std::int64_t m_minor;
+    Visitor& m_visit;
+};
 
 // Calls visit(x, y) for every pixel of the 8-connected line from (x0, y0) to
 // (x1, y1) that lies in [0, width) x [0, height), in order from the start.
@@ -130,7 +151,9 @@ void ForEachLinePixel(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::in
         k = static_cast<std::int64_t>(numerator / (2 * n));
         remainder = static_cast<std::int64_t>(numerator - Int128{k} * (2 * n));
     }
-    StepLine(line, first, last, k, remainder, visit);
+    CoordinateCursor cursor(line, major0 + line.majorStep * first, minor0 + line.minorStep * k,
+                            visit);
+    StepLine(line, last - first, remainder, cursor);
 }
 
 // ForEachLinePixel for a line whose end points both lie on the surface, and
@@ -142,7 +165,8 @@ void ForEachLinePixelInside(std::int64_t x0, std::int64_t y0, std::int64_t x1, s
     const std::int64_t last = includeEnd ? line.n : line.n - 1;
     if (last < 0) return;
     // Pixel 0 is the start itself: k = 0, remainder n.
-    StepLine(line, 0, last, 0, line.n, visit);
+    CoordinateCursor cursor(line, line.major0, line.minor0, visit);
+    StepLine(line, last, line.n, cursor);
 }
 
 }  // namespace canvas_detail
