@@ -248,8 +248,6 @@ void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixel
         const std::int64_t y = kXMajor ? w : u;
         const std::int64_t startX = start.x * x;
         const std::int64_t startY = start.y * y;
-        const std::int64_t alongX = startDot.x * x;
-        const std::int64_t alongY = startDot.y * y;
         const std::int64_t endX = end.x * x;
         const std::int64_t endY = end.y * y;
         const bool negativeStarted = u >= negativeFirstU;
@@ -257,8 +255,11 @@ void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixel
             constexpr Piece piece = kPieces[K];
             if constexpr (piece.xMajor == kXMajor) {
                 const std::int64_t fromStart = piece.xSide * startX + piece.ySide * startY;
-                const std::int64_t along = piece.xSide * alongX + piece.ySide * alongY;
                 const std::int64_t toEnd = piece.xSide * endX + piece.ySide * endY;
+                // Only a pixel on the start ray's line needs the third form.
+                const std::int64_t along =
+                    fromStart != 0 ? 0
+                                   : startDot.x * piece.xSide * x + startDot.y * piece.ySide * y;
                 const bool on = piece.MajorSide() > 0 || negativeStarted;
                 const bool in = on & Sweep::Forms::Contains(fromStart, along, toEnd, wide);
                 std::uint8_t* pixel = pixels + (piece.MajorSide() > 0 ? majorPlus : majorMinus) +

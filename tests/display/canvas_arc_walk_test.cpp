@@ -1,6 +1,7 @@
 // The stepping arc routine against the per-column one, pixel for pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -86,11 +87,13 @@ ArcCase RandomArc(std::mt19937_64& random, std::int64_t side, std::int64_t maxSi
     };
     ArcCase a{};
     const std::int64_t w = pick(1, maxSize);
-    const std::int64_t h = pick(0, 3) == 0 ? w + pick(-2, 2) : pick(1, maxSize);
+    // A quarter of them nearly circles.
+    const std::int64_t h =
+        std::max<std::int64_t>(1, pick(0, 3) == 0 ? w + pick(-2, 2) : pick(1, maxSize));
     a.left = pick(0, side - 1);
     a.top = pick(0, side - 1);
-    a.right = a.left + (h < 1 ? 1 : w);
-    a.bottom = a.top + (h < 1 ? 1 : h);
+    a.right = a.left + w;
+    a.bottom = a.top + h;
     const std::int64_t cx = (a.left + a.right - 1) / 2;
     const std::int64_t cy = (a.top + a.bottom - 1) / 2;
     const auto ray = [&](std::int64_t& x, std::int64_t& y) {
