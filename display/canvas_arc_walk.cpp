@@ -222,7 +222,7 @@ private:
 };
 
 // Draws the pixels of one shape's four pieces that lie in the sweep.
-template <bool kXMajor>
+template <bool kXMajor, bool kWide>
 void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixels,
                std::int64_t stride, Color color) {
     // Locals, as the byte stores could alias anything in memory.
@@ -234,7 +234,6 @@ void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixel
     const Vec start = forms.start;
     const Vec startDot = forms.startDot;
     const Vec end = forms.end;
-    const bool wide = forms.wide;
     std::uint8_t scratch[3];
     shape.Walk([=, &scratch](std::int64_t u, std::int64_t t) {
         const std::int64_t w = t - 1;
@@ -246,22 +245,24 @@ void PlotShape(PieceShape& shape, const Sweep::Forms& forms, std::uint8_t* pixel
         // The sweep's forms at (|x|, |y|); each piece flips their signs.
         const std::int64_t x = kXMajor ? u : w;
         const std::int64_t y = kXMajor ? w : u;
-        const std::int64_t startX = start.x * x;
-        const std::int64_t startY = start.y * y;
-        const std::int64_t endX = end.x * x;
-        const std::int64_t endY = end.y * y;
+        // Each piece takes a sum or difference, or its negation.
+        const std::int64_t startSum = start.x * x + start.y * y;
+        const std::int64_t startDifference = start.x * x - start.y * y;
+        const std::int64_t endSum = end.x * x + end.y * y;
+        const std::int64_t endDifference = end.x * x - end.y * y;
         const bool negativeStarted = u >= negativeFirstU;
         ForEachPiece([&]<std::size_t K>(std::integral_constant<std::size_t, K>) {
             constexpr Piece piece = kPieces[K];
             if constexpr (piece.xMajor == kXMajor) {
-                const std::int64_t fromStart = piece.xSide * startX + piece.ySide * startY;
-                const std::int64_t toEnd = piece.xSide * endX + piece.ySide * endY;
+                constexpr bool same = piece.xSide == piece.ySide;
+                const std::int64_t fromStart = piece.xSide * (same ? startSum : startDifference);
+                const std::int64_t toEnd = piece.xSide * (same ? endSum : endDifference);
                 // Only a pixel on the start ray's line needs the third form.
                 const std::int64_t along =
                     fromStart != 0 ? 0
                                    : startDot.x * piece.xSide * x + startDot.y * piece.ySide * y;
                 const bool on = piece.MajorSide() > 0 || negativeStarted;
-                const bool in = on & Sweep::Forms::Contains(fromStart, along, toEnd, wide);
+                const bool in = on & Sweep::Forms::Contains(fromStart, along, toEnd, kWide);
                 std::uint8_t* pixel = pixels + (piece.MajorSide() > 0 ? majorPlus : majorMinus) +
                                       (piece.MinorSide() > 0 ? minorPlus : minorMinus);
                 Canvas::StorePixel(in ? pixel : scratch, color);
@@ -282,8 +283,13 @@ bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& swe
     const std::int64_t stride = canvas.Stride();
 
     const Sweep::Forms forms = sweep.LinearForms();
-    PlotShape<true>(flat, forms, pixels, stride, color);
-    PlotShape<false>(steep, forms, pixels, stride, color);
+    if (forms.wide) {
+        PlotShape<true, true>(flat, forms, pixels, stride, color);
+        PlotShape<false, true>(steep, forms, pixels, stride, color);
+    } else {
+        PlotShape<true, false>(flat, forms, pixels, stride, color);
+        PlotShape<false, false>(steep, forms, pixels, stride, color);
+    }
 
     const Joins joins(flat, steep);
     if (!joins.AllTouch()) {
