@@ -209,8 +209,8 @@ private:
 // the same pixels. DrawArcExact computes every pixel from its column or row
 // alone and visits only columns and rows on the surface, whatever the radius.
 // DrawArcWalk steps along the outline with integers only; it draws nothing and
-// returns false for outlines it cannot walk exactly (off the surface, or
-// large enough that DrawArcExact's rounding might differ).
+// returns false for outlines it cannot walk exactly (not wholly on the
+// surface, tiny, or large enough that DrawArcExact's rounding might differ).
 void DrawArcExact(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep);
 bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep);
 
