@@ -10,12 +10,17 @@ namespace {
 
 constexpr Color kRectangleFill = 0xFFFFFF;
 
-// Colours are 0x00BBGGRR; the surface stores blue, green, red.
-void StoreBgr(std::uint8_t* pixel, Color color) {
-    pixel[0] = static_cast<std::uint8_t>(color >> 16);
-    pixel[1] = static_cast<std::uint8_t>(color >> 8);
-    pixel[2] = static_cast<std::uint8_t>(color);
-}
+// A line cursor on the pixel bytes: one step along the major axis, and
+// along the minor one where the mask says so.
+struct BytePixelCursor {
+    std::uint8_t* pixel;
+    std::int64_t majorBytes;
+    std::int64_t minorBytes;
+    Color color;
+
+    void Visit() const { Canvas::StorePixel(pixel, color); }
+    void Step(std::int64_t minor) { pixel += majorBytes + (minorBytes & minor); }
+};
 
 }  // namespace
 
@@ -41,15 +46,15 @@ bool Canvas::Create(std::int32_t width, std::int32_t height) {
 }
 
 Color Canvas::GetPixel(std::int32_t x, std::int32_t y) const {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+    if (!Contains(CanvasPoint{x, y})) return 0;
     const std::uint8_t* pixel = Row(y) + std::int64_t{x} * 3;
     return Color{pixel[2]} | Color{pixel[1]} << 8 | Color{pixel[0]} << 16;
 }
 
 void Canvas::SetPixel(std::int32_t x, std::int32_t y, Color color) {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    if (!Contains(CanvasPoint{x, y})) return;
     ++m_revision;
-    StoreBgr(Row(y) + std::int64_t{x} * 3, color);
+    StorePixel(Row(y) + std::int64_t{x} * 3, color);
 }
 
 void Canvas::FillSolidRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -70,7 +75,7 @@ void Canvas::FillClipped(std::int64_t left, std::int64_t top, std::int64_t right
     const auto y0 = static_cast<std::int32_t>(top);
     std::uint8_t* span = Row(y0) + left * 3;
     const std::size_t spanBytes = static_cast<std::size_t>((right - left) * 3);
-    for (std::size_t i = 0; i < spanBytes; i += 3) StoreBgr(span + i, color);
+    for (std::size_t i = 0; i < spanBytes; i += 3) StorePixel(span + i, color);
     for (auto y = y0 + 1; y < bottom; ++y) std::memcpy(Row(y) + left * 3, span, spanBytes);
 }
 
@@ -82,18 +87,33 @@ void Canvas::SelectPen(Color color, std::int32_t width) {
 void Canvas::MoveTo(std::int32_t x, std::int32_t y) { m_current = CanvasPoint{x, y}; }
 
 void Canvas::LineTo(std::int32_t x, std::int32_t y) {
-    canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,
-                                    [this](std::int64_t px, std::int64_t py) {
-                                        SetPixel(static_cast<std::int32_t>(px),
-                                                 static_cast<std::int32_t>(py), m_penColor);
-                                    });
+    ++m_revision;
+    if (Contains(m_current) && Contains(CanvasPoint{x, y})) {
+        // Most lines lie on the surface: no clipping, no per-pixel checks,
+        // a pointer stepped along the pixels.
+        const canvas_detail::LineAxes line = canvas_detail::AxesOf(m_current.x, m_current.y, x, y);
+        if (line.n > 0) {
+            const std::int64_t column = 3;
+            BytePixelCursor cursor{Row(m_current.y) + std::int64_t{m_current.x} * 3,
+                                   line.majorStep * (line.xMajor ? column : m_stride),
+                                   line.minorStep * (line.xMajor ? m_stride : column), m_penColor};
+            // The end pixel is left out; pixel 0 has k = 0 and remainder n.
+            canvas_detail::StepLine(line, line.n - 1, line.n, cursor);
+        }
+    } else {
+        canvas_detail::ForEachLinePixel(m_current.x, m_current.y, x, y, false, m_width, m_height,
+                                        [this](std::int64_t px, std::int64_t py) {
+                                            SetPixel(static_cast<std::int32_t>(px),
+                                                     static_cast<std::int32_t>(py), m_penColor);
+                                        });
+    }
     m_current = CanvasPoint{x, y};
 }
 
 void Canvas::SetArcDirection(int direction) {
-    if (direction == kArcCounterClockwise || direction == kArcClockwise) {
-        m_arcDirection = direction;
-    }
+    // Arcs alternate directions at random: a select, not a branch.
+    const bool known = (direction == kArcCounterClockwise) | (direction == kArcClockwise);
+    m_arcDirection = known ? direction : m_arcDirection;
 }
 
 void Canvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,

@@ -45,11 +45,23 @@ public:
     }
     std::uint8_t* Row(std::int32_t y) { return m_pixels.data() + std::int64_t{y} * m_stride; }
 
-    // Grows with every change of the pixels (and with Create), so a caller
-    // can tell whether anything was drawn since it last looked. Every write
-    // goes through SetPixel or FillClipped, which count it; writes through
-    // Row() are the caller's own business.
+    // Grows with every drawing operation (and with Create), so a caller can
+    // tell whether anything may have been drawn since it last looked. Writes
+    // through Row() or StorePixel are the caller's own business.
     std::uint64_t Revision() const { return m_revision; }
+
+    // Writes a colour (0x00BBGGRR) into the 3 bytes of a pixel, which the
+    // surface stores as blue, green, red.
+    static void StorePixel(std::uint8_t* pixel, Color color) {
+        pixel[0] = static_cast<std::uint8_t>(color >> 16);
+        pixel[1] = static_cast<std::uint8_t>(color >> 8);
+        pixel[2] = static_cast<std::uint8_t>(color);
+    }
+
+    // Whether the pixel lies on the surface.
+    bool Contains(CanvasPoint p) const {
+        return p.x >= 0 && p.y >= 0 && p.x < m_width && p.y < m_height;
+    }
 
     // The colour at (x, y); 0 outside the surface.
     Color GetPixel(std::int32_t x, std::int32_t y) const;

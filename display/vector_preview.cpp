@@ -45,14 +45,21 @@ void BoundingRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_
     rect->bottom = std::max(y1, y2);
 }
 
+// TruncateToInt32, with the common in-range case first: every vector
+// command maps several values.
+std::int32_t ToCanvas(float value) {
+    if (value >= -2147483648.0f && value < 2147483648.0f) return static_cast<std::int32_t>(value);
+    return TruncateToInt32(value);
+}
+
 }  // namespace
 
 std::int32_t CJobDisplay::MapXToCanvas(std::int64_t x) const {
-    return TruncateToInt32(static_cast<float>(x) * m_scale);
+    return ToCanvas(static_cast<float>(x) * m_scale);
 }
 
 std::int32_t CJobDisplay::MapYToCanvas(std::int64_t y) const {
-    return TruncateToInt32(static_cast<float>(std::int64_t{m_bedHeightDots} - y) * m_scale);
+    return ToCanvas(static_cast<float>(std::int64_t{m_bedHeightDots} - y) * m_scale);
 }
 
 CanvasPoint CJobDisplay::MapToCanvas(const DotPoint& dots) const {

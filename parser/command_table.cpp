@@ -1,12 +1,30 @@
 #include "parser/command_table.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 
 #include "parser/byte_readers.h"
 
 namespace jobformat {
 
 namespace {
+
+// The shapes by letter, looked up rather than switched on: commands come in
+// no order a jump could predict.
+using ShapeTable = std::array<CommandShape, 256>;
+
+template <class ShapeOf>
+constexpr ShapeTable MakeShapeTable(ShapeOf shapeOf) {
+    ShapeTable table{};
+    for (std::size_t letter = 0; letter < table.size(); ++letter) {
+        table[letter] = shapeOf(static_cast<std::uint8_t>(letter));
+    }
+    return table;
+}
+
+constexpr ShapeTable kEscShapes = MakeShapeTable(EscCommandShape);
+constexpr ShapeTable kVectorShapes = MakeShapeTable(VectorCommandShape);
 
 // Offsets are taken in 64 bits: a block length near 2^32 must not wrap the
 // position round to an earlier byte.
@@ -27,8 +45,7 @@ CommandExtent MeasureCommand(const std::uint8_t* data, std::uint32_t size, std::
     const std::uint64_t params = std::uint64_t{start} + kCommandPrefixLength;
     if (params > size) return Finish(cmd, params, size);
     cmd.letter = static_cast<std::uint8_t>(ReadU8(data, start + 1));
-    cmd.shape =
-        ReadU8(data, start) == kEsc ? EscCommandShape(cmd.letter) : VectorCommandShape(cmd.letter);
+    cmd.shape = (ReadU8(data, start) == kEsc ? kEscShapes : kVectorShapes)[cmd.letter];
     cmd.status = ExtentStatus::kComplete;
     switch (cmd.shape.layout) {
         case ParamLayout::kNotACommand:

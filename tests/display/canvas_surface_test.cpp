@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <tuple>
 
@@ -154,3 +155,30 @@ TEST(CanvasSurfaceTest, RectangleSmallHugeAndEmpty) {
 }
 
 }  // namespace
+
+// The raster preview trusts Revision to tell whether anything was drawn since
+// it plotted a row: every drawing operation that lands on the surface must
+// advance it, and looking at the surface must not.
+TEST(CanvasSurfaceTest, EveryDrawingOperationAdvancesTheRevision) {
+    Canvas canvas;
+    ASSERT_TRUE(canvas.Create(50, 40));
+    const std::vector<std::function<void()>> draws = {
+        [&] { canvas.SetPixel(3, 4, kInk); },
+        [&] { canvas.FillSolidRect(1, 1, 5, 5, kInk); },
+        [&] { canvas.LineTo(30, 20); },
+        [&] { canvas.Rectangle(2, 2, 9, 9); },
+        [&] { canvas.Arc(5, 5, 25, 25, 0, 0, 0, 0); },      // walked
+        [&] { canvas.Arc(-5, -5, 60, 50, 0, 30, 30, 0); },  // partly off the surface
+    };
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        const std::uint64_t before = canvas.Revision();
+        draws[i]();
+        EXPECT_GT(canvas.Revision(), before) << "operation " << i;
+    }
+    const std::uint64_t seen = canvas.Revision();
+    canvas.MoveTo(1, 1);
+    canvas.SelectPen(kWhite, 1);
+    canvas.SetArcDirection(kArcClockwise);
+    static_cast<void>(canvas.GetPixel(3, 4));
+    EXPECT_EQ(canvas.Revision(), seen);
+}
