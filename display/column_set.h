@@ -34,7 +34,6 @@ public:
     }
 
     void Mark(std::int32_t column) { m_bits[Word(column)] |= Bit(column); }
-    bool IsMarked(std::int32_t column) const { return (m_bits[Word(column)] & Bit(column)) != 0; }
 
     // The first unmarked column in [first, end), or end if there is none.
     std::int32_t NextUnmarked(std::int32_t first, std::int32_t end) const {

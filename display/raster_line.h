@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <cstring>
 
-__extension__ typedef unsigned __int128 UInt128;
-
 // The settings a raster line is decoded with, as recorded when it is read.
 struct RasterLineSettings {
     std::uint16_t bitMode = 0;
@@ -106,6 +104,7 @@ public:
     }
 
 private:
+    __extension__ typedef unsigned __int128 UInt128;
     static constexpr int kFractionBits = 42;
     UInt128 m_reciprocal;
 };
