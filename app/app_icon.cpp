@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "app/icon_art.h"
+#include "ui/icon_art.h"
 
 QIcon MakeAppIcon() {
     QIcon icon;

@@ -3,7 +3,7 @@
 
 #include <QFont>
 
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 // The template's face at 9 points when installed, else a Ming-style CJK face
 // of the same family, else the application's default at 9 points.

@@ -18,10 +18,10 @@
 #include "app/app_icon.h"
 #include "app/canvas_view.h"
 #include "app/dialog_font.h"
-#include "app/dialog_template.h"
-#include "app/file_buffer.h"
-#include "app/leading_int.h"
-#include "app/model_list.h"
+#include "ui/dialog_template.h"
+#include "io/file_buffer.h"
+#include "settings/leading_int.h"
+#include "settings/model_list.h"
 
 namespace {
 

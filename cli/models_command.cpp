@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "app/model_list.h"
+#include "settings/model_list.h"
 
 int RunModels(const ModelsOptions& options, std::ostream& out) {
     std::vector<ModelInfo> models;

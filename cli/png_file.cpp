@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/atomic_file.h"
+#include "io/atomic_file.h"
 #include "display/canvas.h"
 
 namespace {

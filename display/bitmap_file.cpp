@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "display/atomic_file.h"
+#include "io/atomic_file.h"
 #include "display/canvas.h"
 
 namespace {

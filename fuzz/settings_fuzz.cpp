@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/model_list.h"
-#include "app/settings_file.h"
+#include "settings/model_list.h"
+#include "settings/settings_file.h"
 #include "display/model_info.h"
 #include "fuzz/keep_value.h"
 

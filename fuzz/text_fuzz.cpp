@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/leading_int.h"
+#include "settings/leading_int.h"
 #include "display/job_display.h"
 
 namespace {

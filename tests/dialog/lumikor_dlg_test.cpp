@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_template.h"
-#include "tests/app/temp_dir.h"
+#include "ui/dialog_template.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/job_writer.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/display/display_harness.h"
 
 namespace {

@@ -17,7 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 const std::filesystem::path kInputs =
-    std::filesystem::path(__FILE__).parent_path() / "inputs" / "display";
+    std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "display";
 
 // Every closed raster row used to walk and clear the whole bed row, so a job
 // that changed pen after each short line cost its line count times the bed

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/model_list.h"
-#include "tests/app/temp_dir.h"
+#include "settings/model_list.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 const std::filesystem::path kInputs =
-    std::filesystem::path(__FILE__).parent_path() / "inputs" / "settings";
+    std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "settings";
 
 std::vector<ModelInfo> LoadText(const std::string& text) {
     const TempDir dir;

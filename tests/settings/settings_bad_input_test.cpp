@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/model_list.h"
-#include "tests/app/temp_dir.h"
+#include "settings/model_list.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

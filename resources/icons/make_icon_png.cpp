@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/icon_art.h"
+#include "ui/icon_art.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/icon_art.h"
+#include "ui/icon_art.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
-#include "app/file_buffer.h"
-#include "app/leading_int.h"
+#include "io/file_buffer.h"
+#include "settings/leading_int.h"
 
 namespace {
 

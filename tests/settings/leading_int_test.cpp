@@ -1,4 +1,4 @@
-#include "app/leading_int.h"
+#include "settings/leading_int.h"
 
 #include <gtest/gtest.h>
 

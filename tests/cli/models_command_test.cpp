@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/file_buffer.h"
+#include "io/file_buffer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

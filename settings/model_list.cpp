@@ -1,11 +1,11 @@
-#include "app/model_list.h"
+#include "settings/model_list.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/file_buffer.h"
+#include "io/file_buffer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "app/model_list.h"
+#include "settings/model_list.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/atomic_file.h"
+#include "io/atomic_file.h"
 
 #include <cerrno>
 #include <cstdint>
