@@ -29,9 +29,7 @@ void CanvasView::Present(const Canvas& canvas, const CanvasRect& rect) {
     repaint(left, top, right - left, bottom - top);
 }
 
-void CanvasView::Pause(std::uint32_t milliseconds) {
-    QThread::msleep(milliseconds);
-}
+void CanvasView::Pause(std::uint32_t milliseconds) { QThread::msleep(milliseconds); }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -9,7 +9,7 @@
 class Canvas;
 
 class CanvasView : public QWidget, public Screen {
-  public:
+public:
     // Shows canvas (owned by the display, which outlives this widget's use).
     CanvasView(const Canvas* canvas, QWidget* parent);
 
@@ -20,9 +20,9 @@ class CanvasView : public QWidget, public Screen {
     void Present(const Canvas& canvas, const CanvasRect& rect) override;
     void Pause(std::uint32_t milliseconds) override;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     const Canvas* m_canvas;
 };

@@ -5,6 +5,6 @@
 #include <QObject>
 
 class DigitKeyFilter : public QObject {
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

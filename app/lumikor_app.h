@@ -2,7 +2,7 @@
 #pragma once
 
 class CLumikorApp {
-  public:
+public:
     // Shows the dialog modally until the user closes it. Always 0: the
     // program ends with the dialog, however it was closed.
     int InitInstance();

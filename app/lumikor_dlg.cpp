@@ -18,10 +18,10 @@
 #include "app/app_icon.h"
 #include "app/canvas_view.h"
 #include "app/dialog_font.h"
-#include "ui/dialog_template.h"
 #include "io/file_buffer.h"
 #include "settings/leading_int.h"
 #include "settings/model_list.h"
+#include "ui/dialog_template.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ constexpr int IDCANCEL = 2;
 
 // A command message posted to the dialog, delivered by the event loop.
 class CommandEvent : public QEvent {
-  public:
+public:
     CommandEvent(quintptr wParam, qintptr lParam)
         : QEvent(Kind()), m_wParam(wParam), m_lParam(lParam) {}
     static QEvent::Type Kind() {
@@ -39,7 +39,7 @@ class CommandEvent : public QEvent {
     quintptr WParam() const { return m_wParam; }
     qintptr LParam() const { return m_lParam; }
 
-  private:
+private:
     quintptr m_wParam;
     qintptr m_lParam;
 };
@@ -83,9 +83,7 @@ bool IsBackdrop(ControlKind kind) {
            kind == ControlKind::Static;
 }
 
-QString ToText(std::int32_t value) {
-    return QString::number(value);
-}
+QString ToText(std::int32_t value) { return QString::number(value); }
 
 }  // namespace
 
@@ -326,9 +324,7 @@ void CLumikorDlg::OnBnClickedOpenFile() {
     QCoreApplication::postEvent(this, new CommandEvent(ID_LOAD_JOB, 1));
 }
 
-void CLumikorDlg::OnBnClickedRedraw() {
-    LoadAndDraw(m_jobPathEdit->text());
-}
+void CLumikorDlg::OnBnClickedRedraw() { LoadAndDraw(m_jobPathEdit->text()); }
 
 int CLumikorDlg::LoadAndDraw(const QString& path) {
     std::uint32_t length = 0;
@@ -393,16 +389,12 @@ void CLumikorDlg::OnBnClickedShowCutPath() {
 void CLumikorDlg::OnBnClickedShowCutProcess() {
     m_display.SetShowCutProcess(m_cutProcessCheck->isChecked());
 }
-void CLumikorDlg::OnBnClickedShowPR() {
-    m_display.SetShowPR(m_showPRCheck->isChecked());
-}
+void CLumikorDlg::OnBnClickedShowPR() { m_display.SetShowPR(m_showPRCheck->isChecked()); }
 void CLumikorDlg::OnBnClickedShowEngraveProcess() {
     m_display.SetShowEngraveProcess(m_engraveProcessCheck->isChecked());
 }
 
-void CLumikorDlg::OnEnKillfocusCutDelay() {
-    m_display.SetCutDelay(GetWindowInt(m_cutDelayEdit));
-}
+void CLumikorDlg::OnEnKillfocusCutDelay() { m_display.SetCutDelay(GetWindowInt(m_cutDelayEdit)); }
 void CLumikorDlg::OnEnKillfocusEngraveDelay() {
     m_display.SetEngraveDelay(GetWindowInt(m_engraveDelayEdit));
 }

@@ -28,7 +28,7 @@ inline constexpr quintptr ID_LOAD_JOB = 9000;
 std::int32_t GetWindowInt(const QLineEdit* edit);
 
 class CLumikorDlg : public QDialog {
-  public:
+public:
     explicit CLumikorDlg(QWidget* parent = nullptr);
     ~CLumikorDlg() override;
 
@@ -68,12 +68,12 @@ class CLumikorDlg : public QDialog {
     void FillModelCombo();
     void LoadModelList();
 
-  protected:
+protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-  private:
+private:
     void CreateControls();
     void ConnectHandlers();
     void OnInitDialog();

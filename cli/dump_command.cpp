@@ -149,10 +149,10 @@ void DescribeCommand(const StreamItem& item, std::ostream& line) {
 }
 
 class CDumpWalker : public CJobWalker {
-  public:
+public:
     explicit CDumpWalker(std::ostream& out) : m_out(out) {}
 
-  protected:
+protected:
     void OnItem(const StreamItem& item) override {
         char position[32];
         std::snprintf(position, sizeof position, "%10u %8u  ", item.offset, item.length);
@@ -176,7 +176,7 @@ class CDumpWalker : public CJobWalker {
         m_out << position << line.str() << '\n';
     }
 
-  private:
+private:
     void DescribeTrailer(const StreamItem& item, std::ostream& line) const {
         line << CommandName(item.prefix, 'B') << " trailer: ";
         switch (item.trailer) {

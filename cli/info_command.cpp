@@ -18,14 +18,14 @@ using Json = nlohmann::ordered_json;
 // Counts hooks and command kinds; with a trace stream, also writes each hook
 // as one JSON line while the parse runs, so a long trace is never held.
 class CInfoWalker : public CJobWalker {
-  public:
+public:
     explicit CInfoWalker(std::ostream* trace = nullptr) : m_trace(trace) {}
 
     std::array<std::uint64_t, kHookCount> hookCounts{};
     std::map<std::string, std::uint64_t> commandCounts;
     std::uint64_t trailers = 0;
 
-  protected:
+protected:
     void OnItem(const StreamItem& item) override {
         if (item.kind == ItemKind::kTrailer) ++trailers;
         if (item.kind != ItemKind::kCommand) return;
@@ -47,7 +47,7 @@ class CInfoWalker : public CJobWalker {
         m_firstTraceEntry = false;
     }
 
-  private:
+private:
     std::ostream* m_trace;
     bool m_firstTraceEntry = true;
 };

@@ -41,16 +41,16 @@ struct StreamItem {
 };
 
 class CJobWalker : public CHookObserver {
-  public:
+public:
     // Attaches the job, parses it and reports each item in stream order.
     void Walk(std::span<const std::uint8_t> job);
 
-  protected:
+protected:
     virtual void OnItem(const StreamItem& item) = 0;
     // Every hook, after the items that lead up to it have been reported.
     virtual void OnWalkHook(Hook /*hook*/) {}
 
-  private:
+private:
     void OnHook(Hook hook) final;
     // Reports the items between m_walked and limit; an ESC 'B' met on the way
     // is the trailer whose check has just ended at limit.

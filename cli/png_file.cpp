@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "io/atomic_file.h"
 #include "display/canvas.h"
+#include "io/atomic_file.h"
 
 namespace {
 

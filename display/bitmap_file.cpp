@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "io/atomic_file.h"
 #include "display/canvas.h"
+#include "io/atomic_file.h"
 
 namespace {
 

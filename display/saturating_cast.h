@@ -27,6 +27,4 @@ inline std::int32_t SaturateToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(value);
 }
 
-inline std::int32_t TruncateToInt32(float value) {
-    return SaturateToInt32(TruncateToInt64(value));
-}
+inline std::int32_t TruncateToInt32(float value) { return SaturateToInt32(TruncateToInt64(value)); }

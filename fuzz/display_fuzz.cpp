@@ -19,7 +19,7 @@
 namespace {
 
 class CheckingScreen : public Screen {
-  public:
+public:
     void Present(const Canvas& canvas, const CanvasRect& rect) override {
         if (rect.left < 0 || rect.top < 0 || rect.left > rect.right || rect.top > rect.bottom ||
             rect.right >= canvas.Width() || rect.bottom >= canvas.Height()) {
@@ -38,7 +38,7 @@ class CheckingScreen : public Screen {
 
     std::uint64_t Total() const { return m_sum + m_presents + m_pauses; }
 
-  private:
+private:
     std::uint64_t m_sum = 0;
     std::uint64_t m_presents = 0;
     std::uint64_t m_pauses = 0;

@@ -4,6 +4,4 @@
 
 #include <cstdint>
 
-inline void KeepValue(std::uint64_t value) {
-    asm volatile("" : : "r"(value));
-}
+inline void KeepValue(std::uint64_t value) { asm volatile("" : : "r"(value)); }

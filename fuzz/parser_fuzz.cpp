@@ -11,10 +11,10 @@
 namespace {
 
 class DescriptorToucher : public CBaseJobParser {
-  public:
+public:
     std::uint32_t Checksum() const { return m_sum; }
 
-  protected:
+protected:
     void OnRasterLine() override { TouchCommand(); }
     void OnArcB() override { TouchCommand(); }
     void OnArcC() override { TouchCommand(); }
@@ -25,7 +25,7 @@ class DescriptorToucher : public CBaseJobParser {
     void OnEscJ() override { TouchCommand(); }
     void OnFileName() override { TouchCommand(); }
 
-  private:
+private:
     void TouchCommand() {
         for (std::int32_t i = 0; i < m_cmdLength; ++i) m_sum += m_data[m_cmdStart + i];
     }

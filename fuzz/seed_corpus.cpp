@@ -26,7 +26,7 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 class SeedDir {
-  public:
+public:
     explicit SeedDir(fs::path dir) : m_dir(std::move(dir)) { fs::create_directories(m_dir); }
 
     void Add(const Bytes& bytes) {
@@ -42,7 +42,7 @@ class SeedDir {
     }
     void Add(std::string_view text) { Add(Bytes(text.begin(), text.end())); }
 
-  private:
+private:
     fs::path m_dir;
     int m_count = 0;
 };

@@ -12,16 +12,16 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/model_list.h"
-#include "settings/settings_file.h"
 #include "display/model_info.h"
 #include "fuzz/keep_value.h"
+#include "settings/model_list.h"
+#include "settings/settings_file.h"
 
 namespace {
 
 // A temporary file that lives as long as the fuzzing process.
 class ScratchFile {
-  public:
+public:
     ScratchFile() {
         const char* dir = std::getenv("TMPDIR");
         m_path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
@@ -45,7 +45,7 @@ class ScratchFile {
         return m_path;
     }
 
-  private:
+private:
     std::string m_path;
     int m_fd = -1;
 };

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/leading_int.h"
 #include "display/job_display.h"
+#include "settings/leading_int.h"
 
 namespace {
 

@@ -16,9 +16,7 @@ constexpr int kMaxNameAttempts = 100;
 
 }  // namespace
 
-AtomicFile::~AtomicFile() {
-    Discard();
-}
+AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Open(const std::string& path, std::string* error) {
     Discard();

@@ -9,7 +9,7 @@
 #include <string>
 
 class AtomicFile {
-  public:
+public:
     AtomicFile() = default;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -22,7 +22,7 @@ class AtomicFile {
     // Flushes, closes and renames the temporary file over the target.
     bool Commit(std::string* error);
 
-  private:
+private:
     bool Fail(const std::string& what, int errorNumber, std::string* error);
     void Discard();
 

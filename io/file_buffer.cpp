@@ -12,7 +12,7 @@ namespace {
 
 // Closes the descriptor on every way out.
 class FileDescriptor {
-  public:
+public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -21,7 +21,7 @@ class FileDescriptor {
     }
     int Get() const { return m_fd; }
 
-  private:
+private:
     int m_fd;
 };
 

@@ -4,9 +4,7 @@
 
 #include <cstdint>
 
-inline std::uint32_t ReadU8(const std::uint8_t* data, std::uint32_t offset) {
-    return data[offset];
-}
+inline std::uint32_t ReadU8(const std::uint8_t* data, std::uint32_t offset) { return data[offset]; }
 
 inline std::uint32_t ReadU16BE(const std::uint8_t* data, std::uint32_t offset) {
     return (std::uint32_t{data[offset]} << 8) | data[offset + 1];

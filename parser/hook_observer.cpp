@@ -10,9 +10,7 @@ constexpr std::array<const char*, kHookCount> kHookNames = {
 
 }  // namespace
 
-const char* HookName(Hook hook) {
-    return kHookNames[static_cast<std::size_t>(hook)];
-}
+const char* HookName(Hook hook) { return kHookNames[static_cast<std::size_t>(hook)]; }
 
 bool HookHasDescriptor(Hook hook) {
     switch (hook) {

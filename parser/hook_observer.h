@@ -70,15 +70,15 @@ struct ParserState {
 };
 
 class CHookObserver : public CBaseJobParser {
-  public:
+public:
     ParserState State() const;
     const std::uint8_t* Data() const { return m_data; }
     void SetCheckMagic(bool on) { m_checkMagic = on ? 1 : 0; }
 
-  protected:
+protected:
     virtual void OnHook(Hook hook) = 0;
 
-  private:
+private:
     void OnVectorF() override { OnHook(Hook::kVectorF); }
     void OnVectorJ() override { OnHook(Hook::kVectorJ); }
     void OnEscV() override { OnHook(Hook::kEscV); }

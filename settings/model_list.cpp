@@ -43,8 +43,7 @@ void LoadModelList(const std::string& iniPath, std::vector<ModelInfo>* models) {
 
     for (const auto& item : items) {
         ModelInfo model;
-        std::string name =
-            settings.GetString(kListSection, item.second, "", model.name.size() - 1);
+        std::string name = settings.GetString(kListSection, item.second, "", model.name.size() - 1);
         // The name is zero-terminated text wherever it goes next, so a zero
         // byte in the file ends it here too, before the empty-name test.
         name.resize(std::strlen(name.c_str()));

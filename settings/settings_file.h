@@ -31,7 +31,7 @@
 #include <vector>
 
 class SettingsFile {
-  public:
+public:
     // Reads the whole file once. A file that cannot be read reads as empty,
     // so every lookup gives its default.
     static SettingsFile Load(const std::string& path);
@@ -50,7 +50,7 @@ class SettingsFile {
     // The keys of a section, folded to lower case, in byte order.
     std::vector<std::string> Keys(std::string_view section) const;
 
-  private:
+private:
     using Section = std::map<std::string, std::string>;  // folded key -> value
 
     const std::string* Find(std::string_view section, std::string_view key) const;

@@ -5,7 +5,7 @@ LUMIKOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Debian 12 packages the build, the tests and the program need.
 LUMIKOR_PACKAGES=(
-    g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+    g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config git
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev

@@ -11,12 +11,12 @@
 namespace {
 
 class CTilingWalker : public CJobWalker {
-  public:
+public:
     std::uint64_t covered = 0;
     std::int64_t unknown = 0;
     bool gapOrOverlap = false;
 
-  protected:
+protected:
     void OnItem(const StreamItem& item) override {
         if (item.offset != covered) gapOrOverlap = true;
         covered = std::uint64_t{item.offset} + item.length;

@@ -45,7 +45,7 @@ Bytes DecodePng(const Bytes& file, std::uint32_t* width, std::uint32_t* height) 
 }
 
 class RenderCommandTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_folder = fs::temp_directory_path() /
                    ("lumikor-render-" + std::to_string(::getpid()) + "-" +

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_template.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/job_writer.h"
+#include "tests/support/temp_dir.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
 #include "tests/display/display_harness.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

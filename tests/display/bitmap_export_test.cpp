@@ -32,7 +32,7 @@ std::uint32_t U16At(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 class BitmapExportTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_folder = fs::temp_directory_path() /
                    ("lumikor-bitmap-" + std::to_string(::getpid()) + "-" +

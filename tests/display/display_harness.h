@@ -15,7 +15,7 @@
 #include "tests/support/job_writer.h"
 
 class RecordingScreen : public Screen {
-  public:
+public:
     void Present(const Canvas&, const CanvasRect& rect) override { presents.push_back(rect); }
     void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
 
@@ -40,7 +40,7 @@ inline constexpr Color kGreen = 0x00FF00;
 inline constexpr Color kYellow = 0x00FFFF;
 
 class DisplayHarness {
-  public:
+public:
     // Default: the dialog's 910 x 620 canvas with the 1000 x 600 mm, 1000 dpi model.
     explicit DisplayHarness(std::int32_t canvasWidth = 910, std::int32_t canvasHeight = 620,
                             const ModelInfo& model = MakeModel(1000, 600, 1000)) {
@@ -79,7 +79,7 @@ class DisplayHarness {
     int setCanvas = 0;
     int setModel = 0;
 
-  private:
+private:
     std::unique_ptr<std::uint8_t[]> m_job;
 };
 

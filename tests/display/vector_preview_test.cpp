@@ -67,7 +67,7 @@ TEST(VectorMappingTest, HalfScaleTruncatesTowardZero) {
 
 // A 400 x 400 dot bed at one pixel per dot: canvas (x, 400 - y).
 class VectorTest : public ::testing::Test {
-  protected:
+protected:
     DisplayHarness h{400, 400, UnitScaleModel(400, 400)};
 };
 

@@ -17,7 +17,7 @@ struct HookEvent {
 };
 
 class HookLog : public CHookObserver {
-  public:
+public:
     void ParseJob(const std::vector<std::uint8_t>& job) {
         auto buffer = std::make_unique<std::uint8_t[]>(job.size());
         std::copy(job.begin(), job.end(), buffer.get());
@@ -35,7 +35,7 @@ class HookLog : public CHookObserver {
 
     std::vector<HookEvent> events;
 
-  protected:
+protected:
     void OnHook(Hook hook) override {
         events.push_back({hook, State()});
         if (!HookHasDescriptor(hook)) return;
@@ -47,6 +47,6 @@ class HookLog : public CHookObserver {
         (void)touched;
     }
 
-  private:
+private:
     std::unique_ptr<std::uint8_t[]> m_buffer;
 };

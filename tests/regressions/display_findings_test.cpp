@@ -16,8 +16,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::filesystem::path kInputs =
-    std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "display";
+const std::filesystem::path kInputs = std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "display";
 
 // Every closed raster row used to walk and clear the whole bed row, so a job
 // that changed pen after each short line cost its line count times the bed

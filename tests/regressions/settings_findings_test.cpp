@@ -11,8 +11,7 @@
 
 namespace {
 
-const std::filesystem::path kInputs =
-    std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "settings";
+const std::filesystem::path kInputs = std::filesystem::path(LUMIKOR_FINDINGS_DIR) / "settings";
 
 std::vector<ModelInfo> LoadText(const std::string& text) {
     const TempDir dir;

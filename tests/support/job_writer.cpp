@@ -36,13 +36,9 @@ JobWriter& JobWriter::U16(std::uint32_t value) {
     return Byte(static_cast<std::uint8_t>(value >> 8)).Byte(static_cast<std::uint8_t>(value));
 }
 
-JobWriter& JobWriter::U32(std::uint32_t value) {
-    return U16(value >> 16).U16(value & 0xFFFF);
-}
+JobWriter& JobWriter::U32(std::uint32_t value) { return U16(value >> 16).U16(value & 0xFFFF); }
 
-JobWriter& JobWriter::S32(std::int32_t value) {
-    return U32(static_cast<std::uint32_t>(value));
-}
+JobWriter& JobWriter::S32(std::int32_t value) { return U32(static_cast<std::uint32_t>(value)); }
 
 JobWriter& JobWriter::Magic() {
     return Raw(std::span<const std::uint8_t>(jobformat::kMagic, jobformat::kMagicSize));
@@ -122,68 +118,34 @@ JobWriter& JobWriter::RleBase(std::uint8_t value) {
     return Esc('C').Byte(value);
 }
 
-JobWriter& JobWriter::DotStep(std::uint8_t value) {
-    return Esc('D').Byte(value);
-}
-JobWriter& JobWriter::EscE(const std::array<std::uint8_t, 7>& bytes) {
-    return Esc('E').Raw(bytes);
-}
+JobWriter& JobWriter::DotStep(std::uint8_t value) { return Esc('D').Byte(value); }
+JobWriter& JobWriter::EscE(const std::array<std::uint8_t, 7>& bytes) { return Esc('E').Raw(bytes); }
 
 JobWriter& JobWriter::FileName(std::string_view name) {
     return Esc('F').Byte(static_cast<std::uint8_t>(name.size())).Raw(name);
 }
 
-JobWriter& JobWriter::EscH(std::uint16_t value) {
-    return Esc('H').U16(value);
-}
+JobWriter& JobWriter::EscH(std::uint16_t value) { return Esc('H').U16(value); }
 JobWriter& JobWriter::EscI(std::span<const std::uint8_t> bytes) {
     return Esc('I').Byte(static_cast<std::uint8_t>(bytes.size())).Raw(bytes);
 }
-JobWriter& JobWriter::EscJ(std::uint16_t value) {
-    return Esc('J').U16(value);
-}
-JobWriter& JobWriter::EscL(const std::array<std::uint8_t, 3>& bytes) {
-    return Esc('L').Raw(bytes);
-}
-JobWriter& JobWriter::BitMode(std::uint8_t flags) {
-    return Esc('M').Byte(flags);
-}
-JobWriter& JobWriter::Pen(std::uint8_t pen) {
-    return Esc('N').Byte(pen);
-}
-JobWriter& JobWriter::EscO(std::uint8_t flags) {
-    return Esc('O').Byte(flags);
-}
-JobWriter& JobWriter::EscP(std::uint16_t value) {
-    return Esc('P').U16(value);
-}
-JobWriter& JobWriter::EscQ(std::uint8_t a, std::uint8_t b) {
-    return Esc('Q').Byte(a).Byte(b);
-}
-JobWriter& JobWriter::EscR(std::uint16_t value) {
-    return Esc('R').U16(value);
-}
-JobWriter& JobWriter::EscS(std::uint16_t value) {
-    return Esc('S').U16(value);
-}
+JobWriter& JobWriter::EscJ(std::uint16_t value) { return Esc('J').U16(value); }
+JobWriter& JobWriter::EscL(const std::array<std::uint8_t, 3>& bytes) { return Esc('L').Raw(bytes); }
+JobWriter& JobWriter::BitMode(std::uint8_t flags) { return Esc('M').Byte(flags); }
+JobWriter& JobWriter::Pen(std::uint8_t pen) { return Esc('N').Byte(pen); }
+JobWriter& JobWriter::EscO(std::uint8_t flags) { return Esc('O').Byte(flags); }
+JobWriter& JobWriter::EscP(std::uint16_t value) { return Esc('P').U16(value); }
+JobWriter& JobWriter::EscQ(std::uint8_t a, std::uint8_t b) { return Esc('Q').Byte(a).Byte(b); }
+JobWriter& JobWriter::EscR(std::uint16_t value) { return Esc('R').U16(value); }
+JobWriter& JobWriter::EscS(std::uint16_t value) { return Esc('S').U16(value); }
 JobWriter& JobWriter::EscT(const std::array<std::uint8_t, 16>& bytes) {
     return Esc('T').Raw(bytes);
 }
-JobWriter& JobWriter::EscV() {
-    return Esc('V');
-}
-JobWriter& JobWriter::EscW() {
-    return Esc('W');
-}
-JobWriter& JobWriter::EscY(std::uint32_t value) {
-    return Esc('Y').U32(value);
-}
-JobWriter& JobWriter::EscLowA(std::uint8_t value) {
-    return Esc('a').Byte(value);
-}
-JobWriter& JobWriter::EscLowF(std::uint8_t value) {
-    return Esc('f').Byte(value);
-}
+JobWriter& JobWriter::EscV() { return Esc('V'); }
+JobWriter& JobWriter::EscW() { return Esc('W'); }
+JobWriter& JobWriter::EscY(std::uint32_t value) { return Esc('Y').U32(value); }
+JobWriter& JobWriter::EscLowA(std::uint8_t value) { return Esc('a').Byte(value); }
+JobWriter& JobWriter::EscLowF(std::uint8_t value) { return Esc('f').Byte(value); }
 JobWriter& JobWriter::EscLowL(const std::array<std::uint8_t, 32>& bytes) {
     return Esc('l').Raw(bytes);
 }
@@ -208,24 +170,14 @@ JobWriter& JobWriter::ArcC(std::int32_t endDx, std::int32_t endDy, std::int32_t 
                            std::int32_t centreDy, char prefix) {
     return Vector(prefix, 'C').S32(endDx).S32(endDy).S32(centreDx).S32(centreDy);
 }
-JobWriter& JobWriter::PenUp(char prefix) {
-    return Vector(prefix, 'U');
-}
-JobWriter& JobWriter::PenDown(char prefix) {
-    return Vector(prefix, 'D');
-}
-JobWriter& JobWriter::VectorF(char prefix) {
-    return Vector(prefix, 'F');
-}
-JobWriter& JobWriter::VectorJ(char prefix) {
-    return Vector(prefix, 'J');
-}
+JobWriter& JobWriter::PenUp(char prefix) { return Vector(prefix, 'U'); }
+JobWriter& JobWriter::PenDown(char prefix) { return Vector(prefix, 'D'); }
+JobWriter& JobWriter::VectorF(char prefix) { return Vector(prefix, 'F'); }
+JobWriter& JobWriter::VectorJ(char prefix) { return Vector(prefix, 'J'); }
 JobWriter& JobWriter::VectorE(std::uint8_t a, std::uint8_t b, char prefix) {
     return Vector(prefix, 'E').Byte(a).Byte(b);
 }
 JobWriter& JobWriter::VectorLowS(std::uint8_t value, char prefix) {
     return Vector(prefix, 's').Byte(value);
 }
-JobWriter& JobWriter::VectorS(char prefix) {
-    return Vector(prefix, 'S');
-}
+JobWriter& JobWriter::VectorS(char prefix) { return Vector(prefix, 'S'); }

@@ -12,7 +12,7 @@
 #include <vector>
 
 class JobWriter {
-  public:
+public:
     using Bytes_t = std::vector<std::uint8_t>;
 
     const Bytes_t& Bytes() const { return m_bytes; }
@@ -89,7 +89,7 @@ class JobWriter {
     // Byte sum modulo 65536, as the trailer's checksum takes it.
     static std::uint16_t ByteSum(std::span<const std::uint8_t> bytes);
 
-  private:
+private:
     JobWriter& Esc(char letter);
     JobWriter& Vector(char prefix, char letter);
     JobWriter& Byte(std::uint8_t value);

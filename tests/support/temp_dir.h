@@ -8,7 +8,7 @@
 #include <string_view>
 
 class TempDir {
-  public:
+public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lumikor-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
@@ -30,6 +30,6 @@ class TempDir {
         return file.string();
     }
 
-  private:
+private:
     std::filesystem::path m_path;
 };
