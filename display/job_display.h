@@ -19,6 +19,7 @@
 #include "parser/base_job_parser.h"
 
 class Screen;
+struct ViewMapping;
 
 // The canvas the display draws on. The parent window is the screen the
 // canvas is presented on (null: nowhere); the control id names the control
@@ -99,6 +100,12 @@ public:
     std::uint32_t GetErrorFlags() const { return m_errorFlags; }
 
 protected:
+    // For views of part of the bed (region_view.h): with a mapping set,
+    // vector positions go through it instead of the canvas scale, and the
+    // view draws its raster straight onto the surface.
+    void SetViewMapping(const ViewMapping* mapping) { m_viewMapping = mapping; }
+    Canvas& Surface() { return m_memDC; }
+
     void OnVectorF() override;
     void OnVectorJ() override;
     void OnEscV() override;
@@ -112,9 +119,7 @@ protected:
     void OnMoveAbsolute() override;
 
 private:
-    static constexpr std::uint32_t kDecodeBufferSize = 65536;
-    // Bytes past a decoded line that word-wise scans may read (and ignore).
-    static constexpr std::uint32_t kDecodeSlack = 8;
+    static constexpr std::uint32_t kDecodeBufferSize = kDecodedLineCapacity;
 
     // Canvas and screen (job_display.cpp).
     void Pause(std::int32_t milliseconds);
@@ -228,6 +233,7 @@ private:
     std::int32_t m_canvasHeight = 0;
     Screen* m_hParentWnd = nullptr;
     std::int32_t m_canvasCtrlId = 0;
+    const ViewMapping* m_viewMapping = nullptr;
 };
 
 // Replaces what follows the first '.' of the file name (the last path

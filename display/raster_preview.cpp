@@ -18,18 +18,6 @@
 #include "display/saturating_cast.h"
 #include "parser/byte_readers.h"
 
-namespace {
-
-constexpr std::uint32_t kDefaultRleThreshold = 192;
-// A repeat code repeats at most 255 times (threshold 0 is taken as 192, so
-// the count is 1 to 254). Runs are written in blocks of kRunBlock bytes,
-// which the compiler turns into a few vector stores.
-constexpr std::uint32_t kLongestRun = 255;
-constexpr std::uint32_t kRunBlock = 32;
-static_assert((kLongestRun + 1) % kRunBlock == 0);
-
-}  // namespace
-
 void CJobDisplay::OnRasterLine() {
     if ((m_displayMode & 1) == 0) return;
     const auto cmdStart = static_cast<std::uint32_t>(m_cmdStart);
@@ -146,54 +134,10 @@ std::uint32_t CJobDisplay::ClipDecidingBytes(const RasterLineSettings& settings)
 }
 
 void CJobDisplay::DecodeRasterLine(std::uint32_t limit, std::uint16_t rleBase) {
-    const std::uint32_t low = rleBase & 0xFFu;
-    const std::uint32_t threshold = low == 0 ? kDefaultRleThreshold : low;
-    // A repeat code that is the last byte of the line takes its value from the
-    // next job byte; at the very end of the job there is none, and the code
-    // is dropped.
     const std::uint64_t dataEnd =
         static_cast<std::uint64_t>(m_lineData - m_data) + m_lineDataLength;
-    const bool jobGoesOn = dataEnd < m_dataSize;
-
-    const std::uint8_t* in = m_lineData;
-    std::uint8_t* buffer = m_decodeBuffer.data();
-    std::uint32_t out = 0;
-    std::uint32_t i = 0;
-    // While a code and its value lie inside the line and the longest run,
-    // rounded up to whole blocks, fits the buffer, runs are stored in blocks
-    // of kRunBlock bytes (the excess is overwritten or never read) and
-    // nothing needs a bound check. The output may pass the limit here; only
-    // the bytes below it count.
-    while (i + 1 < m_lineDataLength && out < limit && out + kLongestRun + 1 <= kDecodeBufferSize) {
-        const std::uint32_t code = in[i];
-        if (code <= threshold) {
-            buffer[out++] = static_cast<std::uint8_t>(code);
-            i += 1;
-            continue;
-        }
-        const std::uint32_t count = code - threshold;
-        const std::uint8_t value = in[i + 1];
-        for (std::uint32_t done = 0; done < count; done += kRunBlock) {
-            std::memset(buffer + out + done, value, kRunBlock);
-        }
-        out += count;
-        i += 2;
-    }
-    while (i < m_lineDataLength && out < limit) {
-        const std::uint32_t code = m_lineData[i];
-        if (code <= threshold) {
-            m_decodeBuffer[out++] = static_cast<std::uint8_t>(code);
-            i += 1;
-            continue;
-        }
-        if (i + 1 == m_lineDataLength && !jobGoesOn) break;
-        // Output beyond the limit (at most the buffer) is cut off there.
-        const std::uint32_t count = std::min(code - threshold, limit - out);
-        std::memset(m_decodeBuffer.data() + out, m_lineData[i + 1], count);
-        out += count;
-        i += 2;
-    }
-    m_decodedLength = std::min(out, limit);
+    const CodedLine line{m_lineData, m_lineDataLength, dataEnd < m_dataSize};
+    m_decodedLength = DecodeRuns(line, RunThreshold(rleBase), limit, m_decodeBuffer.data());
     m_decodedData = m_decodeBuffer.data();
 }
 

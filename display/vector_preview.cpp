@@ -7,6 +7,7 @@
 
 #include "display/job_display.h"
 #include "display/saturating_cast.h"
+#include "display/view_mapping.h"
 #include "parser/byte_readers.h"
 
 namespace {
@@ -55,10 +56,12 @@ std::int32_t ToCanvas(float value) {
 }  // namespace
 
 std::int32_t CJobDisplay::MapXToCanvas(std::int64_t x) const {
+    if (m_viewMapping != nullptr) return m_viewMapping->PathColumn(x);
     return ToCanvas(static_cast<float>(x) * m_scale);
 }
 
 std::int32_t CJobDisplay::MapYToCanvas(std::int64_t y) const {
+    if (m_viewMapping != nullptr) return m_viewMapping->PathRow(y);
     return ToCanvas(static_cast<float>(std::int64_t{m_bedHeightDots} - y) * m_scale);
 }
 
