@@ -215,15 +215,16 @@ void CLumikorDlg::OnInitDialog() {
     m_iniPath = QDir::currentPath() + QStringLiteral("/Lumikor.ini");
     LoadModelList();
 
-    m_canvasDesc = CanvasDesc{910, 620, m_canvasView, IDC_DISPLAY_AREA};
+    m_canvasDesc =
+        CanvasDesc{kDefaultCanvasWidth, kDefaultCanvasHeight, m_canvasView, IDC_DISPLAY_AREA};
     m_display.SetCanvas(&m_canvasDesc);
     m_canvasView->FitToCanvas();
     m_display.ClearCanvas();
     FillModelCombo();
 
-    m_widthEdit->setText(ToText(1000));
-    m_heightEdit->setText(ToText(600));
-    m_resolutionEdit->setText(ToText(1000));
+    m_widthEdit->setText(ToText(kDefaultModelWidth));
+    m_heightEdit->setText(ToText(kDefaultModelHeight));
+    m_resolutionEdit->setText(ToText(kDefaultModelResolution));
     ApplyModelEdits();
 
     {
@@ -330,12 +331,7 @@ int CLumikorDlg::LoadAndDraw(const QString& path) {
     std::uint32_t length = 0;
     std::uint8_t* buffer = LoadFileToBuffer(QFile::encodeName(path).constData(), &length);
     if (buffer == nullptr) return 0;
-    m_display.ClearCanvas();
-    m_display.ClearBed();
-    m_display.PresentAll();
-    m_display.Attach(buffer, length);
-    m_display.Parse();
-    m_display.PresentAll();
+    m_display.DrawJob(buffer, length);
     FreeFileBuffer(buffer);
     return 1;
 }
@@ -369,7 +365,8 @@ void CLumikorDlg::OnCbnSelendokModel() {
 }
 
 void CLumikorDlg::OnCbnSelendokDisplayMode() {
-    static constexpr std::array<std::int32_t, 3> kModes{3, 1, 2};  // All, Raster, Vector
+    static constexpr std::array<std::int32_t, 3> kModes{displaymode::kAll, displaymode::kRaster,
+                                                        displaymode::kVector};
     const int index = m_displayModeCombo->currentIndex();
     if (index >= 0 && index < static_cast<int>(kModes.size()))
         m_display.SetDisplayMode(kModes[index]);
@@ -377,7 +374,7 @@ void CLumikorDlg::OnCbnSelendokDisplayMode() {
 
 void CLumikorDlg::OnCbnSelendokColorMode() {
     const int index = m_colorModeCombo->currentIndex();
-    if (index >= 0 && index < 3) m_display.SetColorMode(index);
+    if (index >= 0 && index < colormode::kCount) m_display.SetColorMode(index);
 }
 
 void CLumikorDlg::OnBnClickedShowStartPoint() {

@@ -36,20 +36,13 @@ void Floor(benchmark::State& state, const std::string& path) {
 void Render(benchmark::State& state, const std::string& path, std::uint64_t commands) {
     // The main dialog's canvas and the default model.
     CJobDisplay display;
-    const CanvasDesc desc{910, 620, nullptr, 0};
-    ModelInfo model;
-    model.width = 1000;
-    model.height = 600;
-    model.resolution = 1000;
-    model.resolutionY = 1000;
+    const CanvasDesc desc{kDefaultCanvasWidth, kDefaultCanvasHeight, nullptr, 0};
+    const ModelInfo model = DefaultModel();
     if (!display.SetCanvas(&desc) || !display.SetModel(&model)) state.SkipWithError("setup");
     std::size_t bytes = 0;
     for (auto _ : state) {
         const std::vector<std::uint8_t> job = ReadOrFail(path, state);
-        display.ClearCanvas();
-        display.ClearBed();
-        display.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
-        display.Parse();
+        display.DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
         benchmark::DoNotOptimize(display.GetCanvas().Row(0));
         bytes = job.size();
     }

@@ -38,11 +38,15 @@ std::string Flags(std::uint32_t value) {
 void DescribeEscParameters(const StreamItem& item, std::ostream& line) {
     const std::uint8_t* d = item.bytes;
     switch (item.command.letter) {
-        case '0':
-        case '1':
-            line << " raster N=" << ReadU32BE(d, kParams) << " x=" << ReadS32BE(d, kParams + 4)
-                 << " y=" << ReadS32BE(d, kParams + 8) << " data=" << item.length - 14 << " bytes";
+        case jobformat::kRasterForward:
+        case jobformat::kRasterBackward: {
+            constexpr std::uint32_t kPosition = jobformat::kRasterHeaderLength;
+            line << " raster N=" << ReadU32BE(d, kParams) << " x=" << ReadS32BE(d, kPosition)
+                 << " y=" << ReadS32BE(d, kPosition + 4)
+                 << " data=" << item.length - kPosition - jobformat::kRasterMinimumBlock
+                 << " bytes";
             break;
+        }
         case 'C':
             line << " threshold=" << ReadU8(d, kParams);
             break;

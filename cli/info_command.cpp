@@ -10,6 +10,7 @@
 #include "cli/describe.h"
 #include "cli/job_walker.h"
 #include "cli/read_file.h"
+#include "parser/job_format.h"
 
 namespace {
 
@@ -115,7 +116,8 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
     }
     out << "File name:      \"" << FileNameUtf8(s) << "\"\n";
     out << "Raster:         bit mode " << s.bitMode << ", dot step " << s.dotStep
-        << ", run-length threshold " << (s.rleBase == 0 ? 192 : s.rleBase) << '\n';
+        << ", run-length threshold "
+        << (s.rleBase == 0 ? jobformat::kDefaultRleThreshold : s.rleBase) << '\n';
     out << "Last pen:       " << s.penNumber << '\n';
 }
 

@@ -50,15 +50,15 @@ int UsageError(std::ostream& err, const std::string& message) {
 }
 
 std::int32_t DisplayModeOf(const std::string& name) {
-    if (name == "raster") return 1;
-    if (name == "vector") return 2;
-    return 3;
+    if (name == "raster") return displaymode::kRaster;
+    if (name == "vector") return displaymode::kVector;
+    return displaymode::kAll;
 }
 
 std::int32_t ColorModeOf(const std::string& name) {
-    if (name == "type") return 1;
-    if (name == "end-speed") return 2;
-    return 0;
+    if (name == "type") return colormode::kType;
+    if (name == "end-speed") return colormode::kEndSpeed;
+    return colormode::kFile;
 }
 
 }  // namespace
@@ -85,11 +85,7 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     if (display->SetCanvas(&desc) == 0) {
         return UsageError(err, "canvas " + options.canvas + " is not a drawable size");
     }
-    ModelInfo modelInfo;
-    modelInfo.width = model[0];
-    modelInfo.height = model[1];
-    modelInfo.resolution = model[2];
-    modelInfo.resolutionY = model[2];
+    const ModelInfo modelInfo = MakeModel(model[0], model[1], model[2]);
     if (display->SetModel(&modelInfo) == 0) {
         return UsageError(err, "model " + options.model + " has no usable bed");
     }
@@ -101,10 +97,7 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
 
     std::vector<std::uint8_t> job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
-    display->ClearCanvas();
-    display->ClearBed();
-    display->Attach(job.data(), static_cast<std::uint32_t>(job.size()));
-    display->Parse();
+    display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
 
     if (display->GetErrorFlags() != 0) {
         err << "lumikor-cli: warning: '" << options.jobPath << "' has parse errors:";

@@ -6,15 +6,19 @@
 #include <string>
 
 #include "cli/cli_app.h"
+#include "display/job_display.h"
 
 struct RenderOptions {
     std::string jobPath;
-    std::string outPath;                  // .bmp or .png
-    std::string model = "1000,600,1000";  // width mm, height mm, dots per inch
-    std::string canvas = "910,620";       // pixels
-    std::string display = "all";          // all, raster, vector
-    std::string color = "file";           // file, type, end-speed
-    std::string offset = "0,0";           // dots
+    std::string outPath;  // .bmp or .png
+    std::string model = std::to_string(kDefaultModelWidth) + ',' +
+                        std::to_string(kDefaultModelHeight) + ',' +
+                        std::to_string(kDefaultModelResolution);  // mm, mm, dots per inch
+    std::string canvas =
+        std::to_string(kDefaultCanvasWidth) + ',' + std::to_string(kDefaultCanvasHeight);  // pixels
+    std::string display = "all";  // all, raster, vector
+    std::string color = "file";   // file, type, end-speed
+    std::string offset = "0,0";   // dots
     bool cutPath = false;
     bool startPoints = false;
     bool wholeCanvas = false;  // the whole canvas, grey frame included, not just the bed

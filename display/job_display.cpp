@@ -28,12 +28,7 @@ std::int32_t BedDots(std::int32_t millimetres, std::int32_t resolution) {
 const std::array<Color, 8> g_penColors = {0x000000, 0x0000FF, 0x00FF00, 0x00FFFF,
                                           0xFF0000, 0xFF00FF, 0xFFFF00, 0x0080FF};
 
-CJobDisplay::CJobDisplay() {
-    m_model.width = 1000;
-    m_model.height = 600;
-    m_model.resolution = 1000;
-    m_model.resolutionY = 1000;
-}
+CJobDisplay::CJobDisplay() = default;
 
 CJobDisplay::~CJobDisplay() = default;
 
@@ -56,7 +51,6 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     m_canvasWidth = desc->width;
     m_canvasHeight = desc->height;
     m_hParentWnd = desc->parentWnd;
-    m_canvasCtrlId = desc->ctrlId;
     m_displayRow = std::move(displayRow);
     m_settledColumns = std::move(settledColumns);
     m_columnStart = std::move(columnStart);
@@ -71,10 +65,6 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
     const std::int32_t bedHeightDots = BedDots(model->height, model->resolution);
     if (bedWidthDots == 0 || bedHeightDots == 0) return 0;
 
-    m_model.width = model->width;
-    m_model.height = model->height;
-    m_model.resolution = model->resolution;
-    m_model.resolutionY = model->resolutionY;
     m_bedWidthDots = bedWidthDots;
     m_bedHeightDots = bedHeightDots;
 
@@ -116,6 +106,20 @@ void CJobDisplay::FindColumnStarts() {
         }
         m_columnStart[static_cast<std::size_t>(column)] = low;
     }
+}
+
+void CJobDisplay::DrawJob(const std::uint8_t* job, std::uint32_t size) {
+    static constexpr std::uint8_t kNoBytes = 0;
+    ClearCanvas();
+    ClearBed();
+    PresentAll();
+    if (job == nullptr) {
+        Attach(&kNoBytes, 0);
+    } else {
+        Attach(job, size);
+    }
+    Parse();
+    PresentAll();
 }
 
 void CJobDisplay::ClearCanvas() {
@@ -168,7 +172,7 @@ void CJobDisplay::SetOffset(std::int32_t x, std::int32_t y) {
 void CJobDisplay::SetDisplayMode(std::int32_t mode) { m_displayMode = mode; }
 
 void CJobDisplay::SetColorMode(std::int32_t mode) {
-    if (static_cast<std::uint32_t>(mode) >= 3) return;
+    if (static_cast<std::uint32_t>(mode) >= colormode::kCount) return;
     m_colorMode = mode;
 }
 

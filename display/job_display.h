@@ -14,6 +14,7 @@
 #include "display/canvas.h"
 #include "display/canvas_types.h"
 #include "display/column_set.h"
+#include "display/display_modes.h"
 #include "display/model_info.h"
 #include "display/raster_line.h"
 #include "parser/base_job_parser.h"
@@ -30,6 +31,11 @@ struct CanvasDesc {
     Screen* parentWnd = nullptr;
     std::int32_t ctrlId = 0;
 };
+
+// The canvas of the desktop program, which the command line and the
+// benchmarks take by default too.
+inline constexpr std::int32_t kDefaultCanvasWidth = 910;
+inline constexpr std::int32_t kDefaultCanvasHeight = 620;
 
 // A point or rectangle in machine dots. 64 bits, so that displacements,
 // relative moves and arc geometry never overflow (a job of at most 2^32
@@ -64,6 +70,12 @@ public:
     // is no canvas yet (the fit needs the canvas size).
     int SetModel(const ModelInfo* model);
 
+    // One load as the desktop program does it: the canvas grey and the bed
+    // white, shown; the job attached and parsed, which draws it; the whole
+    // canvas shown again. The job is borrowed for the call; a null job is
+    // drawn as an empty one.
+    void DrawJob(const std::uint8_t* job, std::uint32_t size);
+
     void ClearCanvas();
     void ClearBed();
     void Present(const CanvasRect& rect);  // right and bottom inclusive
@@ -79,7 +91,7 @@ public:
     // Options, as the main dialog passes them.
     void SetOffset(std::int32_t x, std::int32_t y);
     void SetDisplayMode(std::int32_t mode);
-    void SetColorMode(std::int32_t mode);  // 3 or more (as unsigned) is ignored
+    void SetColorMode(std::int32_t mode);  // colormode::kCount or more (as unsigned) is ignored
     void SetShowStartPoint(std::int32_t flag);
     void SetShowCutPath(std::int32_t flag);
     void SetShowCutProcess(std::int32_t flag);
@@ -177,11 +189,11 @@ private:
     std::int32_t m_showEngraveProcess = 0;
     std::int32_t m_markerWidth = 5;
     std::int32_t m_markerHeight = 5;
-    std::int32_t m_colorMode = 0;
+    std::int32_t m_colorMode = colormode::kFile;
     std::int32_t m_showCutPath = 0;
     std::int32_t m_showStartPoint = 0;
     std::int32_t m_rowPending = 0;
-    std::int32_t m_displayMode = 3;
+    std::int32_t m_displayMode = displaymode::kAll;
     std::uint32_t m_decodedLength = 0;
     std::uint16_t m_penIndex = 0;
     std::uint32_t m_currentRow = 0;
@@ -228,11 +240,9 @@ private:
     std::int32_t m_imageWidth = 0;
     std::int32_t m_imageHeight = 0;
     Canvas m_memDC;
-    ModelInfo m_model;
     std::int32_t m_canvasWidth = 0;
     std::int32_t m_canvasHeight = 0;
     Screen* m_hParentWnd = nullptr;
-    std::int32_t m_canvasCtrlId = 0;
     const ViewMapping* m_viewMapping = nullptr;
 };
 

@@ -14,3 +14,22 @@ struct ModelInfo {
 
     std::string_view Name() const { return std::string_view(name.data()); }
 };
+
+// The model the program starts with.
+inline constexpr std::int32_t kDefaultModelWidth = 1000;       // mm
+inline constexpr std::int32_t kDefaultModelHeight = 600;       // mm
+inline constexpr std::int32_t kDefaultModelResolution = 1000;  // dots per inch
+
+// An unnamed model; like every model filled in, its resolutionY is its resolution.
+inline ModelInfo MakeModel(std::int32_t width, std::int32_t height, std::int32_t resolution) {
+    ModelInfo model;
+    model.width = width;
+    model.height = height;
+    model.resolution = resolution;
+    model.resolutionY = resolution;
+    return model;
+}
+
+inline ModelInfo DefaultModel() {
+    return MakeModel(kDefaultModelWidth, kDefaultModelHeight, kDefaultModelResolution);
+}

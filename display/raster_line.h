@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "parser/job_format.h"
+
 // The largest decoded line: longer lines are cut off there. Word-wise scans
 // may read up to kDecodeSlack bytes past a decoded line (and ignore them), so
 // decode buffers hold that much more.
@@ -72,7 +74,7 @@ inline std::int64_t NextSetBit(const std::uint8_t* bits, std::int64_t first, std
 // Only the low byte counts; 0 stands for the default.
 inline std::uint32_t RunThreshold(std::uint16_t rleBase) {
     const std::uint32_t low = rleBase & 0xFFu;
-    return low == 0 ? 192 : low;
+    return low == 0 ? jobformat::kDefaultRleThreshold : low;
 }
 
 // The run-length coded bytes of one raster line, and whether the job goes on

@@ -13,13 +13,15 @@
 #include <bit>
 #include <cstring>
 
+#include "display/display_modes.h"
 #include "display/job_display.h"
 #include "display/raster_line.h"
 #include "display/saturating_cast.h"
 #include "parser/byte_readers.h"
+#include "parser/job_format.h"
 
 void CJobDisplay::OnRasterLine() {
-    if ((m_displayMode & 1) == 0) return;
+    if ((m_displayMode & displaymode::kRaster) == 0) return;
     const auto cmdStart = static_cast<std::uint32_t>(m_cmdStart);
     ReadRasterHeader(cmdStart);
     // The row changes before decoding, so a line that clipping discards
@@ -60,11 +62,12 @@ void CJobDisplay::GatherRasterLine(const RasterLineSettings& settings) {
 
 void CJobDisplay::ReadRasterHeader(std::uint32_t cmdStart) {
     const std::uint32_t p = cmdStart + static_cast<std::uint32_t>(m_cmdPrefix);
+    const std::uint32_t position = cmdStart + jobformat::kRasterHeaderLength;
     m_lineDirection = m_data[p - 1];
-    m_lineDataLength = ReadU32BE(m_data, p) - 8;
-    m_lineX = std::int64_t{ReadS32BE(m_data, p + 4)} + m_offsetX;
-    m_lineY = std::int64_t{ReadS32BE(m_data, p + 8)} + m_offsetY;
-    m_lineData = m_data + p + 12;
+    m_lineDataLength = ReadU32BE(m_data, p) - jobformat::kRasterMinimumBlock;
+    m_lineX = std::int64_t{ReadS32BE(m_data, position)} + m_offsetX;
+    m_lineY = std::int64_t{ReadS32BE(m_data, position + 4)} + m_offsetY;
+    m_lineData = m_data + position + jobformat::kRasterMinimumBlock;
 }
 
 std::uint32_t CJobDisplay::RowOfLine() const {
@@ -99,15 +102,15 @@ LineClip CJobDisplay::WidestClip(const RasterLineSettings& settings) const {
     // the longest line possible reaches every column this one can.
     const std::int64_t dotsPerByte =
         std::int64_t{settings.dotStep} * PixelsPerByte(settings.bitMode);
-    return ClipLine(m_lineX, dotsPerByte, m_lineDirection == '0', kDecodeBufferSize,
-                    m_bedWidthDots);
+    return ClipLine(m_lineX, dotsPerByte, m_lineDirection == jobformat::kRasterForward,
+                    kDecodeBufferSize, m_bedWidthDots);
 }
 
 std::uint32_t CJobDisplay::DecodeLimit(const RasterLineSettings& settings) const {
     const std::int64_t pixelsPerByte = PixelsPerByte(settings.bitMode);
     const LineClip widest = WidestClip(settings);
     if (!widest.kept) return 0;
-    const bool forward = m_lineDirection == '0';
+    const bool forward = m_lineDirection == jobformat::kRasterForward;
     const ClippedLine line{widest.x, settings.dotStep, widest.bytes * pixelsPerByte, forward};
     const ColumnRange columns = ColumnsReached(line);
     if (columns.first > columns.last) return 0;
@@ -145,7 +148,8 @@ int CJobDisplay::ClipRasterLine(const RasterLineSettings& settings) {
     const std::int64_t dotsPerByte =
         std::int64_t{settings.dotStep} * PixelsPerByte(settings.bitMode);
     const LineClip clip =
-        ClipLine(m_lineX, dotsPerByte, m_lineDirection == '0', m_decodedLength, m_bedWidthDots);
+        ClipLine(m_lineX, dotsPerByte, m_lineDirection == jobformat::kRasterForward,
+                 m_decodedLength, m_bedWidthDots);
     if (!clip.kept) return 0;
     m_decodedData += clip.firstByte;
     m_decodedLength = static_cast<std::uint32_t>(clip.bytes);
@@ -156,7 +160,7 @@ int CJobDisplay::ClipRasterLine(const RasterLineSettings& settings) {
 void CJobDisplay::MarkRasterLine(const RasterLineSettings& settings) {
     const std::int64_t pixelsPerByte = PixelsPerByte(settings.bitMode);
     const ClippedLine line{m_lineX, settings.dotStep, pixelsPerByte * std::int64_t{m_decodedLength},
-                           m_lineDirection == '0'};
+                           m_lineDirection == jobformat::kRasterForward};
     if (line.pixels == 0) return;
     const ColumnRange columns = ColumnsReached(line);
     const std::int64_t* start = m_columnStart.get();
@@ -277,5 +281,5 @@ void CJobDisplay::OnPenSelect() {
     FlushRasterRow();
     if (m_penNumber >= g_penColors.size()) return;
     m_penIndex = m_penNumber;
-    if (m_colorMode == 0) SelectPenColor(g_penColors[m_penNumber]);
+    if (m_colorMode == colormode::kFile) SelectPenColor(g_penColors[m_penNumber]);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 
+#include "display/display_modes.h"
 #include "display/job_display.h"
 #include "display/saturating_cast.h"
 #include "display/view_mapping.h"
@@ -18,8 +19,6 @@ constexpr Color kEndSpeedSlow = 0x000000;  // after 'F'
 constexpr Color kEndSpeedFast = 0x0000FF;  // after 'J'
 // Type mode colours, by segment type: 'R' line, 'B' arc, 'C' arc.
 constexpr std::array<Color, 3> kTypeColors = {0x000000, 0x0000FF, 0x00FF00};
-constexpr int kColorModeType = 1;
-constexpr int kColorModeEndSpeed = 2;
 
 // A rectangle of the given size centred on (cx, cy), in y-up terms: its top
 // is the larger y. Halves truncate toward zero.
@@ -76,7 +75,7 @@ std::int32_t CJobDisplay::ReadVectorParam(int index) const {
 }
 
 void CJobDisplay::OnMoveAbsolute() {
-    if ((m_displayMode & 2) == 0) return;
+    if ((m_displayMode & displaymode::kVector) == 0) return;
     m_machinePos = DotPoint{std::int64_t{ReadVectorParam(0)} + m_offsetX,
                             std::int64_t{ReadVectorParam(1)} + m_offsetY};
     m_displayPos = MapToCanvas(m_machinePos);
@@ -104,7 +103,7 @@ void CJobDisplay::OnMoveAbsolute() {
 }
 
 void CJobDisplay::OnLineRelative() {
-    if ((m_displayMode & 2) == 0) return;
+    if ((m_displayMode & displaymode::kVector) == 0) return;
     const CanvasPoint from = m_displayPos;
     m_machinePos.x += ReadVectorParam(0);
     m_machinePos.y += ReadVectorParam(1);
@@ -152,7 +151,7 @@ void CJobDisplay::ArcToCanvas() {
 }
 
 void CJobDisplay::DrawArc(int direction) {
-    if ((m_displayMode & 2) == 0) return;
+    if ((m_displayMode & displaymode::kVector) == 0) return;
     ReadArcParams();
     SetupArc();
     // The end point is taken as given, on the circle or not.
@@ -173,15 +172,15 @@ void CJobDisplay::DrawArc(int direction) {
 }
 
 void CJobDisplay::SelectTypeColor(int type) {
-    if (m_colorMode != kColorModeType) return;
+    if (m_colorMode != colormode::kType) return;
     if (type < 0 || type >= static_cast<int>(kTypeColors.size())) return;
     SelectPenColor(kTypeColors[static_cast<std::size_t>(type)]);
 }
 
 void CJobDisplay::OnVectorF() {
-    if (m_colorMode == kColorModeEndSpeed) SelectPenColor(kEndSpeedSlow);
+    if (m_colorMode == colormode::kEndSpeed) SelectPenColor(kEndSpeedSlow);
 }
 
 void CJobDisplay::OnVectorJ() {
-    if (m_colorMode == kColorModeEndSpeed) SelectPenColor(kEndSpeedFast);
+    if (m_colorMode == colormode::kEndSpeed) SelectPenColor(kEndSpeedFast);
 }

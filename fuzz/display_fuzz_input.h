@@ -12,12 +12,12 @@
 #include "display/job_display.h"
 
 struct DisplayFuzzOptions {
-    std::int32_t canvasWidth = 910;  // 1 to kMaxCanvasSide
-    std::int32_t canvasHeight = 620;
-    std::int32_t modelWidth = 1000;  // passed as they are: SetModel may refuse
-    std::int32_t modelHeight = 600;
-    std::int32_t resolution = 1000;
-    std::uint8_t displayMode = 3;
+    std::int32_t canvasWidth = kDefaultCanvasWidth;  // 1 to kMaxCanvasSide
+    std::int32_t canvasHeight = kDefaultCanvasHeight;
+    std::int32_t modelWidth = kDefaultModelWidth;  // passed as they are: SetModel may refuse
+    std::int32_t modelHeight = kDefaultModelHeight;
+    std::int32_t resolution = kDefaultModelResolution;
+    std::uint8_t displayMode = displaymode::kAll;
     std::int8_t colorMode = 0;  // signed, so negative modes are tried too
     std::uint8_t flags = 0;     // kShow* bits
     std::int32_t cutDelay = 1;
@@ -98,11 +98,7 @@ inline void DisplayFuzzOptions::Write(std::vector<std::uint8_t>* out) const {
 inline bool DisplayFuzzOptions::Apply(CJobDisplay* display, Screen* screen) const {
     const CanvasDesc desc{canvasWidth, canvasHeight, screen, 1015};
     if (display->SetCanvas(&desc) != 1) return false;
-    ModelInfo model;
-    model.width = modelWidth;
-    model.height = modelHeight;
-    model.resolution = resolution;
-    model.resolutionY = resolution;
+    const ModelInfo model = MakeModel(modelWidth, modelHeight, resolution);
     if (display->SetModel(&model) != 1) return false;
     display->SetDisplayMode(displayMode);
     display->SetColorMode(colorMode);

@@ -137,8 +137,8 @@ void CBaseJobParser::DecodeEscCommand() {
     const std::uint32_t params = start + jobformat::kCommandPrefixLength;
 
     switch (cmd.letter) {
-        case '0':
-        case '1':
+        case jobformat::kRasterForward:
+        case jobformat::kRasterBackward:
             SetDescriptor(start, cmd.end);
             OnRasterLine();
             break;

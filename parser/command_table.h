@@ -26,8 +26,8 @@ struct CommandShape {
 constexpr CommandShape EscCommandShape(std::uint8_t letter) {
     using enum ParamLayout;
     switch (letter) {
-        case '0':
-        case '1':
+        case kRasterForward:
+        case kRasterBackward:
             return {kRasterBlock, 0};
         case 'B':
             return {kTrailer, 0};
@@ -85,10 +85,10 @@ constexpr CommandShape VectorCommandShape(std::uint8_t letter) {
             return {kFixed, 2};
         case 'A':
         case 'R':
-            return {kFixed, 8};
+            return {kFixed, kVectorMoveLength - kCommandPrefixLength};
         case 'B':
         case 'C':
-            return {kFixed, 16};
+            return {kFixed, kVectorArcLength - kCommandPrefixLength};
         default:
             return {};
     }

@@ -27,6 +27,9 @@ inline constexpr std::uint32_t kRasterMinimumBlock = 8;  // x and y
 inline constexpr std::uint32_t kVectorMoveLength = 10;   // 'A', 'R'
 inline constexpr std::uint32_t kVectorArcLength = 18;    // 'B', 'C'
 
+// The run-length threshold of ESC 'C' 0, and of a job without ESC 'C'.
+inline constexpr std::uint32_t kDefaultRleThreshold = 192;
+
 // Trailer: ESC 'B' 'Y' 'E', checksum (u16), total length (u32).
 inline constexpr std::uint32_t kTrailerLength = 10;
 

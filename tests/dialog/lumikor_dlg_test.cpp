@@ -123,29 +123,18 @@ JobWriter SquareJob() {
 
 // The display the dialog drives, built headlessly and driven the same way.
 struct Reference {
-    CanvasDesc desc{910, 620, nullptr, IDC_DISPLAY_AREA};
+    CanvasDesc desc{kDefaultCanvasWidth, kDefaultCanvasHeight, nullptr, IDC_DISPLAY_AREA};
     CJobDisplay display;
     explicit Reference(const ModelInfo& model) {
         display.SetCanvas(&desc);
         display.SetModel(&model);
     }
     std::vector<std::uint8_t> Draw(const std::vector<std::uint8_t>& job) {
-        display.ClearCanvas();
-        display.ClearBed();
-        display.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
-        display.Parse();
+        display.DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
         const Canvas& canvas = display.GetCanvas();
         return {canvas.Row(0), canvas.Row(0) + std::size_t(canvas.Stride()) * canvas.Height()};
     }
 };
-
-ModelInfo MakeModel(int width, int height, int resolution) {
-    ModelInfo model;
-    model.width = width;
-    model.height = height;
-    model.resolution = model.resolutionY = resolution;
-    return model;
-}
 
 TEST_F(DialogTest, StartsWithTheDefaultModelWhateverTheSettingsList) {
     m_dir.Write("Lumikor.ini", kExampleIni);
@@ -289,7 +278,7 @@ TEST_F(DialogTest, RedrawLoadsThePathInTheEdit) {
     const JobWriter job = SquareJob();
     SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", job)));
     Click(IDC_REDRAW);
-    Reference reference(MakeModel(1000, 600, 1000));
+    Reference reference(DefaultModel());
     EXPECT_EQ(CanvasBytes(), reference.Draw(job.Bytes()));
     EXPECT_NE(CanvasBytes(), empty);
 }
@@ -360,10 +349,10 @@ TEST_F(DialogTest, OptionsTakeEffectAtTheNextRedrawOnly) {
     EXPECT_EQ(CanvasBytes(), drawn);
 
     Click(IDC_REDRAW);
-    Reference reference(MakeModel(1000, 600, 1000));
+    Reference reference(DefaultModel());
     reference.Draw(job.Bytes());
-    reference.display.SetColorMode(1);
-    reference.display.SetDisplayMode(2);
+    reference.display.SetColorMode(colormode::kType);
+    reference.display.SetDisplayMode(displaymode::kVector);
     reference.display.SetShowCutPath(1);
     reference.display.SetShowStartPoint(1);
     reference.display.SetOffset(2000, -500);
@@ -377,7 +366,7 @@ TEST_F(DialogTest, SampleJobDrawsAsTheHeadlessDisplayDoes) {
     ASSERT_FALSE(job.empty());
     SetText(IDC_JOB_PATH, LUMIKOR_SAMPLE_JOB);
     Click(IDC_REDRAW);
-    Reference reference(MakeModel(1000, 600, 1000));
+    Reference reference(DefaultModel());
     EXPECT_EQ(CanvasBytes(), reference.Draw(job));
 }
 

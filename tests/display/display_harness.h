@@ -23,15 +23,6 @@ public:
     std::vector<std::uint32_t> pauses;
 };
 
-inline ModelInfo MakeModel(std::int32_t width, std::int32_t height, std::int32_t resolution) {
-    ModelInfo model;
-    model.width = width;
-    model.height = height;
-    model.resolution = resolution;
-    model.resolutionY = resolution;
-    return model;
-}
-
 inline constexpr Color kWhite = 0xFFFFFF;
 inline constexpr Color kGrey = 0xB4B4B4;
 inline constexpr Color kBlack = 0x000000;
@@ -42,25 +33,35 @@ inline constexpr Color kYellow = 0x00FFFF;
 class DisplayHarness {
 public:
     // Default: the dialog's 910 x 620 canvas with the 1000 x 600 mm, 1000 dpi model.
-    explicit DisplayHarness(std::int32_t canvasWidth = 910, std::int32_t canvasHeight = 620,
-                            const ModelInfo& model = MakeModel(1000, 600, 1000)) {
+    explicit DisplayHarness(std::int32_t canvasWidth = kDefaultCanvasWidth,
+                            std::int32_t canvasHeight = kDefaultCanvasHeight,
+                            const ModelInfo& model = DefaultModel()) {
         const CanvasDesc desc{canvasWidth, canvasHeight, &screen, 1015};
         setCanvas = display.SetCanvas(&desc);
         setModel = display.SetModel(&model);
     }
 
-    // Clears canvas and bed, then parses the job. The recorded screen calls
-    // start with the parse.
+    // Draws the job as one load. The recorded screen calls are the parse's
+    // own: the whole-canvas presents that open and close every load are left
+    // out when they are there (DrawJobTest checks them).
     void Run(const JobWriter& job) { Run(job.Bytes()); }
     void Run(const std::vector<std::uint8_t>& bytes) {
-        display.ClearCanvas();
-        display.ClearBed();
         screen.presents.clear();
         screen.pauses.clear();
         m_job = std::make_unique<std::uint8_t[]>(bytes.size());
         if (!bytes.empty()) std::memcpy(m_job.get(), bytes.data(), bytes.size());
-        display.Attach(m_job.get(), static_cast<std::uint32_t>(bytes.size()));
-        display.Parse();
+        display.DrawJob(m_job.get(), static_cast<std::uint32_t>(bytes.size()));
+        std::vector<CanvasRect>& presents = screen.presents;
+        if (presents.size() >= 2 && IsWholeCanvas(presents.front()) &&
+            IsWholeCanvas(presents.back())) {
+            presents.erase(presents.begin());
+            presents.pop_back();
+        }
+    }
+
+    bool IsWholeCanvas(const CanvasRect& rect) const {
+        return rect.left == 0 && rect.top == 0 && rect.right == display.GetCanvas().Width() - 1 &&
+               rect.bottom == display.GetCanvas().Height() - 1;
     }
 
     Color Pixel(std::int32_t x, std::int32_t y) const { return display.GetCanvas().GetPixel(x, y); }

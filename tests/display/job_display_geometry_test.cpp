@@ -1,10 +1,11 @@
 // Canvas and model geometry: bed size in dots, fit, scale, image size,
-// refusals, and the canvas clears.
+// refusals, the canvas clears and the load that starts with them.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <vector>
 
+#include "parser/job_format.h"
 #include "tests/display/display_harness.h"
 
 namespace {
@@ -95,6 +96,33 @@ TEST(GeometryTest, ClearsPaintGreyCanvasAndWhiteBed) {
     EXPECT_EQ(h.screen.presents[1].bottom, 619);
     h.display.Present(CanvasRect{950, 0, 990, 10});
     EXPECT_EQ(h.screen.presents.size(), 2u);
+}
+
+TEST(DrawJobTest, ALoadClearsShowsParsesAndShowsAgain) {
+    DisplayHarness h;
+    JobWriter square;
+    square.Magic().MoveAbsolute(0, 23622).PenDown().LineRelative(4000, 0).PenUp().Trailer();
+    h.Run(square);
+    ASSERT_EQ(h.Pixel(0, 0), kBlack);
+    h.display.SetOffset(0, -4000);  // the next line draws elsewhere
+    h.screen.presents.clear();
+
+    // The screen sees the cleared canvas, then the drawn one; the earlier
+    // drawing is gone and the canvas outside the bed is grey again.
+    const std::vector<std::uint8_t> job = square.Bytes();
+    h.display.DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
+    ASSERT_EQ(h.screen.presents.size(), 2u);
+    EXPECT_TRUE(h.IsWholeCanvas(h.screen.presents.front()));
+    EXPECT_TRUE(h.IsWholeCanvas(h.screen.presents.back()));
+    EXPECT_EQ(h.Pixel(0, 0), kWhite);
+    EXPECT_EQ(h.Pixel(0, 92), kBlack);  // 4000 dots lower
+    EXPECT_EQ(h.Pixel(0, 546), kGrey);
+    EXPECT_EQ(h.display.GetErrorFlags(), 0u);
+
+    // No job at all is an empty one: too short, nothing drawn.
+    h.display.DrawJob(nullptr, 7);
+    EXPECT_EQ(h.display.GetErrorFlags(), jobformat::kErrorTruncated);
+    EXPECT_EQ(h.ColumnsOf(92, kWhite).size(), 910u);
 }
 
 }  // namespace

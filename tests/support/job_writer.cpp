@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDefaultThreshold = 192;
 // Runs shorter than this stay literal: a repeat code costs two bytes.
 constexpr std::size_t kShortestRepeat = 3;
 
@@ -54,7 +53,7 @@ JobWriter& JobWriter::Vector(char prefix, char letter) {
 
 JobWriter::Bytes_t JobWriter::EncodeRasterRow(std::span<const std::uint8_t> decoded,
                                               std::uint8_t rleBase) {
-    const std::uint32_t threshold = rleBase == 0 ? kDefaultThreshold : rleBase;
+    const std::uint32_t threshold = rleBase == 0 ? jobformat::kDefaultRleThreshold : rleBase;
     const std::size_t maxCount = 255 - threshold;
     Bytes_t out;
     std::size_t i = 0;
