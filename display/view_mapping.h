@@ -20,6 +20,11 @@ struct ViewMapping {
     // Dots beyond this distance from the view are far outside any image, and
     // clamping them there keeps the products below from overflowing.
     static constexpr std::int64_t kFar = std::int64_t{1} << 40;
+    // Limits of a view's corners (well past any dot a job can reach) and
+    // zoom (so that K * K times a colour channel fits 64 bits).
+    static constexpr std::int64_t kMaxCorner = std::int64_t{1} << 36;
+    static constexpr std::int64_t kMaxDotsPerPixel = std::int64_t{1} << 24;
+    static constexpr std::int64_t kMaxPixelsPerDot = 16;
 
     std::int64_t x0 = 0;
     std::int64_t y0 = 0;
@@ -40,11 +45,22 @@ struct ViewMapping {
     std::int32_t PathColumn(std::int64_t x) const { return PathPixel(x - x0); }
     std::int32_t PathRow(std::int64_t y) const { return PathPixel(y1 - y); }
 
-    // Whether the image fits a canvas.
+    // Whether the corners and zoom are within their limits and the image
+    // fits a canvas.
     bool Drawable() const {
-        const std::int64_t width = Width();
-        const std::int64_t height = Height();
-        return x0 < x1 && y0 < y1 && width >= 1 && height >= 1 && width <= Canvas::kMaxSide &&
+        const auto corner = [](std::int64_t v) { return v >= -kMaxCorner && v <= kMaxCorner; };
+        if (!corner(x0) || !corner(y0) || !corner(x1) || !corner(y1) || x0 >= x1 || y0 >= y1) {
+            return false;
+        }
+        if (dotsPerPixel < 1 || dotsPerPixel > kMaxDotsPerPixel || pixelsPerDot < 1 ||
+            pixelsPerDot > kMaxPixelsPerDot || (dotsPerPixel > 1 && pixelsPerDot > 1)) {
+            return false;
+        }
+        return FitsCanvas(Width(), Height());
+    }
+
+    static bool FitsCanvas(std::int64_t width, std::int64_t height) {
+        return width >= 1 && height >= 1 && width <= Canvas::kMaxSide &&
                height <= Canvas::kMaxSide && Canvas::StrideFor(width) * height <= Canvas::kMaxBytes;
     }
 

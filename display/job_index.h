@@ -1,0 +1,51 @@
+// Where each drawing command of a job starts, found by one parse per load,
+// so that views of the job can be drawn again and again without walking the
+// whole stream (the parse sums every byte for the trailer check): a view
+// replays only these records, in stream order, and decodes only the raster
+// lines it shows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "parser/base_job_parser.h"
+
+// One command that draws or changes how later ones draw, as the preview's
+// hooks read it: the offset of its parameters, and the raster settings or
+// pen it was read with.
+struct IndexedCommand {
+    enum Kind : std::uint8_t {
+        kRasterLine,
+        kMove,
+        kLine,
+        kArcClockwise,
+        kArcCounterClockwise,
+        kPenSelect,
+        kEndSpeedSlow,
+        kEndSpeedFast,
+        kHome,
+    };
+    std::uint32_t params = 0;
+    std::uint16_t dotStep = 0;
+    std::uint16_t rleBase = 0;
+    std::uint16_t penNumber = 0;
+    Kind kind = kRasterLine;
+    std::uint8_t bitMode = 0;
+};
+static_assert(sizeof(IndexedCommand) <= 12);
+
+class JobIndex {
+public:
+    // Indexes the job, which must stay alive and unchanged while the index
+    // is used. A null pointer gives an empty job.
+    void Build(const std::uint8_t* data, std::uint32_t size);
+
+    const std::uint8_t* Data() const { return m_data; }
+    std::uint32_t Size() const { return m_size; }
+    const std::vector<IndexedCommand>& Commands() const { return m_commands; }
+
+private:
+    const std::uint8_t* m_data = nullptr;
+    std::uint32_t m_size = 0;
+    std::vector<IndexedCommand> m_commands;
+};
