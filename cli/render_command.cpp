@@ -11,6 +11,7 @@
 #include "cli/describe.h"
 #include "cli/png_file.h"
 #include "cli/read_file.h"
+#include "cli/render_view.h"
 #include "display/bitmap_file.h"
 #include "display/job_display.h"
 
@@ -94,25 +95,43 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     display->SetOffset(offset[0], offset[1]);
     display->SetShowCutPath(options.cutPath ? 1 : 0);
     display->SetShowStartPoint(options.startPoints ? 1 : 0);
+    if (WantsView(options)) {
+        RegionViewSettings settings;
+        settings.model = modelInfo;
+        settings.displayMode = DisplayModeOf(options.display);
+        settings.colorMode = ColorModeOf(options.color);
+        settings.offsetX = offset[0];
+        settings.offsetY = offset[1];
+        settings.showCutPath = options.cutPath ? 1 : 0;
+        settings.showStartPoint = options.startPoints ? 1 : 0;
+        return RunRenderView(options, settings, *display, err);
+    }
 
     std::vector<std::uint8_t> job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
     display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
 
-    if (display->GetErrorFlags() != 0) {
-        err << "lumikor-cli: warning: '" << options.jobPath << "' has parse errors:";
-        const std::vector<std::string> words = ErrorBitWords(display->GetErrorFlags());
-        for (std::size_t i = 0; i < words.size(); ++i) err << (i == 0 ? " " : "; ") << words[i];
-        err << '\n';
-    }
-
+    WarnOfParseErrors(options.jobPath, display->GetErrorFlags(), err);
     const Canvas& canvas = display->GetCanvas();
     const std::int32_t width = options.wholeCanvas ? canvas.Width() : display->GetImageWidth();
     const std::int32_t height = options.wholeCanvas ? canvas.Height() : display->GetImageHeight();
+    return WritePicture(canvas, width, height, options.outPath, err);
+}
+
+void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std::ostream& err) {
+    if (errorFlags == 0) return;
+    err << "lumikor-cli: warning: '" << jobPath << "' has parse errors:";
+    const std::vector<std::string> words = ErrorBitWords(errorFlags);
+    for (std::size_t i = 0; i < words.size(); ++i) err << (i == 0 ? " " : "; ") << words[i];
+    err << '\n';
+}
+
+int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
+                 const std::string& path, std::ostream& err) {
     std::string error;
-    const int written = format == ImageFormat::kBmp
-                            ? WriteCanvasBitmap(canvas, width, height, options.outPath, &error)
-                            : WriteCanvasPng(canvas, width, height, options.outPath, &error);
+    const int written = FormatOf(path) == ImageFormat::kBmp
+                            ? WriteCanvasBitmap(canvas, width, height, path, &error)
+                            : WriteCanvasPng(canvas, width, height, path, &error);
     if (written == 0) {
         err << "lumikor-cli: " << error << '\n';
         return kExitCannotRead;
@@ -143,6 +162,7 @@ void RegisterRenderCommand(CLI::App& app, CliContext& context) {
     render->add_flag("--start-points", options->startPoints, "Mark where each cut starts");
     render->add_flag("--whole-canvas", options->wholeCanvas,
                      "Save the whole canvas, grey frame included");
+    RegisterViewOptions(render, *options);
     render->callback(
         [options, &context] { context.status = RunRender(*options, context.out, context.err); });
 }

@@ -2,8 +2,10 @@
 // does for one load and writes the picture as a bitmap or PNG file.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli_app.h"
 #include "display/job_display.h"
@@ -22,6 +24,11 @@ struct RenderOptions {
     bool cutPath = false;
     bool startPoints = false;
     bool wholeCanvas = false;  // the whole canvas, grey frame included, not just the bed
+    // A region view instead (render_view.h); empty or 0 when not given.
+    std::vector<std::int64_t> view;  // X0, Y0, X1, Y1 in dots
+    std::int64_t dotsPerPixel = 0;
+    std::int64_t pixelsPerDot = 0;
+    std::string shade;  // any, coverage
 };
 
 // Exit status: 0 when written (a job with error bits too, with a warning),
@@ -29,3 +36,13 @@ struct RenderOptions {
 int RunRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
 
 void RegisterRenderCommand(CLI::App& app, CliContext& context);
+
+class Canvas;
+
+// The job's error bits as one warning on err, when there are any.
+void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std::ostream& err);
+
+// Writes the top-left width x height pixels as .bmp or .png, by the path's
+// extension; returns the exit status, with the reason on err.
+int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
+                 const std::string& path, std::ostream& err);

@@ -5,6 +5,7 @@ namespace {
 class CJobIndexer : public CBaseJobParser {
 public:
     explicit CJobIndexer(std::vector<IndexedCommand>* commands) : m_commands(commands) {}
+    std::uint32_t ErrorFlags() const { return m_errorFlags; }
 
 protected:
     void OnRasterLine() override { Add(IndexedCommand::kRasterLine); }
@@ -36,10 +37,12 @@ private:
 
 void JobIndex::Build(const std::uint8_t* data, std::uint32_t size) {
     m_commands.clear();
+    m_errorFlags = 0;
     m_data = data;
     m_size = data == nullptr ? 0 : size;
     if (data == nullptr) return;
     CJobIndexer indexer(&m_commands);
     indexer.Attach(data, size);
     indexer.Parse();
+    m_errorFlags = indexer.ErrorFlags();
 }

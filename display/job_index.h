@@ -43,9 +43,12 @@ public:
     const std::uint8_t* Data() const { return m_data; }
     std::uint32_t Size() const { return m_size; }
     const std::vector<IndexedCommand>& Commands() const { return m_commands; }
+    // The parser's error bits for the job.
+    std::uint32_t ErrorFlags() const { return m_errorFlags; }
 
 private:
     const std::uint8_t* m_data = nullptr;
     std::uint32_t m_size = 0;
     std::vector<IndexedCommand> m_commands;
+    std::uint32_t m_errorFlags = 0;
 };

@@ -42,7 +42,10 @@ Color Shade(Color color, std::uint64_t count, std::uint64_t total) {
 class PixelRanges {
 public:
     PixelRanges(std::int64_t x, std::int64_t step, bool forward)
-        : m_x(x), m_step(step), m_forward(forward), m_divide(std::clamp<std::int64_t>(step, 1, 256)) {}
+        : m_x(x),
+          m_step(step),
+          m_forward(forward),
+          m_divide(std::clamp<std::int64_t>(step, 1, 256)) {}
 
     // The pixels [first, end) on dots a <= d < b, for a stretch within the
     // line's reach (so every distance below is at most 2^27 + 2^8).
@@ -178,8 +181,8 @@ bool RegionRaster::ReadLine(const JobIndex& job, std::uint32_t command, LinePixe
     // reach it) does what clipping keeps of them.
     std::int64_t pixels = std::int64_t{kDecodedLineCapacity} * perByte;
     if (step != 0) {
-        pixels = std::min(pixels, forward ? (m_highDot - x + step - 1) / step
-                                          : (x - m_lowDot) / step + 1);
+        pixels = std::min(pixels,
+                          forward ? (m_highDot - x + step - 1) / step : (x - m_lowDot) / step + 1);
     }
     const auto limit = static_cast<std::uint32_t>((pixels + perByte - 1) / perByte);
     const CodedLine coded{data + p + 12, codedLength,
@@ -237,8 +240,8 @@ void RegionRaster::CountLine(const LinePixels& line, std::uint32_t order, Color 
         const std::int64_t blockStart = m_mapping.x0 + column * m_blockSize;
         std::int64_t first = 0;
         std::int64_t end = 0;
-        ranges.Range(std::max(blockStart, low), std::min(blockStart + m_blockSize, high + 1), &first,
-                     &end);
+        ranges.Range(std::max(blockStart, low), std::min(blockStart + m_blockSize, high + 1),
+                     &first, &end);
         const std::uint64_t dots = CountBits(line.bits, first, end);
         if (dots != 0) add(column, dots);
     }
@@ -287,10 +290,9 @@ void RegionRaster::PaintBlockRow(std::int64_t blockRow, Canvas* canvas) {
             Canvas::StorePixel(canvas->Row(static_cast<std::int32_t>(blockRow)) + 3 * column,
                                color);
         } else {
-            canvas->FillSolidRect(static_cast<std::int32_t>(column * m),
-                                  static_cast<std::int32_t>(blockRow * m),
-                                  static_cast<std::int32_t>(m), static_cast<std::int32_t>(m),
-                                  color);
+            canvas->FillSolidRect(
+                static_cast<std::int32_t>(column * m), static_cast<std::int32_t>(blockRow * m),
+                static_cast<std::int32_t>(m), static_cast<std::int32_t>(m), color);
         }
     }
     m_touchedFirst = m_blockColumns;

@@ -65,7 +65,7 @@ private:
     RasterFrame m_frame;
     std::int64_t m_blockSize = 1;  // K, or 1 when each dot is an M x M block
     std::int64_t m_blockColumns = 0;
-    std::int64_t m_lowDot = 0;   // the dots a line can show: m_lowDot <= x < m_highDot
+    std::int64_t m_lowDot = 0;  // the dots a line can show: m_lowDot <= x < m_highDot
     std::int64_t m_highDot = 0;
     // Lines by block row: those of row r are m_lines[m_rowStart[r]] up to
     // m_lines[m_rowStart[r + 1]].

@@ -62,20 +62,20 @@ public:
                     if (m_settings.shade == ViewShade::kCoverage) {
                         pixel = 0;
                         for (int shift = 0; shift < 24; shift += 8) {
-                            const double f = static_cast<double>(count) / static_cast<double>(k * k);
+                            const double f =
+                                static_cast<double>(count) / static_cast<double>(k * k);
                             const int c = static_cast<int>((color >> shift) & 0xFF);
                             // f * (255 - c) is a ratio of small integers: exact
                             // enough in double to floor.
-                            const auto mixed = static_cast<Color>(
-                                255 - static_cast<int>(f * (255 - c) + 1e-9));
+                            const auto mixed =
+                                static_cast<Color>(255 - static_cast<int>(f * (255 - c) + 1e-9));
                             pixel |= mixed << shift;
                         }
                     }
                 }
-                canvas.FillSolidRect(static_cast<std::int32_t>(px * m),
-                                     static_cast<std::int32_t>(py * m),
-                                     static_cast<std::int32_t>(m), static_cast<std::int32_t>(m),
-                                     pixel);
+                canvas.FillSolidRect(
+                    static_cast<std::int32_t>(px * m), static_cast<std::int32_t>(py * m),
+                    static_cast<std::int32_t>(m), static_cast<std::int32_t>(m), pixel);
             }
         }
         return canvas;
@@ -94,7 +94,10 @@ protected:
         const std::int64_t x = std::int64_t{ReadS32BE(m_data, p + 4)} + m_settings.offsetX;
         const std::int64_t y = std::int64_t{ReadS32BE(m_data, p + 8)} + m_settings.offsetY;
         const std::vector<std::uint8_t> bytes = Decode(p + 12, length);
-        const std::int64_t perByte = m_bitMode == 0 ? 8 : m_bitMode == 1 ? 2 : m_bitMode == 2 ? 1 : 0;
+        const std::int64_t perByte = m_bitMode == 0   ? 8
+                                     : m_bitMode == 1 ? 2
+                                     : m_bitMode == 2 ? 1
+                                                      : 0;
         const std::int64_t dotsPerByte = perByte * m_dotStep;
         // A '1' line is dropped whole when x - dotsPerByte * bytes + 1 is past
         // the right edge: with dot step 0 that is so at the bed's last dot.
@@ -107,10 +110,10 @@ protected:
                                       : x - dotsPerByte * n < m_bedWidth;
             if (!kept) continue;
             for (std::int64_t j = 0; j < perByte; ++j) {
-                const std::uint32_t value =
-                    perByte == 8   ? (bytes[i] >> (7 - j)) & 1
-                    : perByte == 2 ? (j == 0 ? bytes[i] >> 4 : bytes[i] & 0xF)
-                                   : bytes[i];
+                const std::uint32_t value = perByte == 8 ? (bytes[i] >> (7 - j)) & 1
+                                            : perByte == 2
+                                                ? (j == 0 ? bytes[i] >> 4 : bytes[i] & 0xF)
+                                                : bytes[i];
                 const std::int64_t k = n * perByte + j;
                 const std::int64_t dot = forward ? x + m_dotStep * k : x - m_dotStep * k;
                 if (value != 0 && dot >= 0) Set(dot, y);

@@ -38,9 +38,9 @@ ViewMapping MakeView(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int
 // The first pixel where two canvases differ, or none.
 testing::AssertionResult SamePixels(const Canvas& got, const Canvas& want) {
     if (got.Width() != want.Width() || got.Height() != want.Height()) {
-        return testing::AssertionFailure() << "size " << got.Width() << " x " << got.Height()
-                                           << ", expected " << want.Width() << " x "
-                                           << want.Height();
+        return testing::AssertionFailure()
+               << "size " << got.Width() << " x " << got.Height() << ", expected " << want.Width()
+               << " x " << want.Height();
     }
     for (std::int32_t y = 0; y < got.Height(); ++y) {
         for (std::int32_t x = 0; x < got.Width(); ++x) {
@@ -85,7 +85,8 @@ public:
                     job.BitMode(static_cast<std::uint8_t>(Pick(0, 255)));
                     break;
                 case 1:
-                    job.DotStep(static_cast<std::uint8_t>(Pick(0, 5) == 0 ? Pick(0, 255) : Pick(0, 3)));
+                    job.DotStep(
+                        static_cast<std::uint8_t>(Pick(0, 5) == 0 ? Pick(0, 255) : Pick(0, 3)));
                     break;
                 case 2:
                     job.RleBase(static_cast<std::uint8_t>(Pick(0, 3) == 0 ? Pick(0, 255) : 0));
@@ -97,8 +98,8 @@ public:
                     break;
             }
             if (Pick(0, 3) != 0) y = Pick(0, 4) == 0 ? Pick32(-10, height + 10) : y - Pick32(0, 2);
-            const std::int32_t x = Pick(0, 2) == 0 ? Pick32(-60, width + 60)
-                                                   : Pick32(width - 40, width + 10);
+            const std::int32_t x =
+                Pick(0, 2) == 0 ? Pick32(-60, width + 60) : Pick32(width - 40, width + 10);
             std::vector<std::uint8_t> row(static_cast<std::size_t>(Pick(0, 20)));
             for (std::uint8_t& byte : row) {
                 const auto kind = Pick(0, 4);
@@ -171,8 +172,8 @@ ModelInfo SmallBed(RandomJobs& random) {
 
 TEST(RegionViewTest, RasterMatchesTheDotOracleAtEveryZoom) {
     RandomJobs random(20261209);
-    const std::vector<std::pair<std::int64_t, std::int64_t>> zooms = {{1, 1}, {2, 1}, {3, 1},
-                                                                       {7, 1}, {43, 1}, {1, 4}};
+    const std::vector<std::pair<std::int64_t, std::int64_t>> zooms = {{1, 1}, {2, 1},  {3, 1},
+                                                                      {7, 1}, {43, 1}, {1, 4}};
     for (int i = 0; i < 120; ++i) {
         const ModelInfo model = SmallBed(random);
         const std::int64_t width = model.width * 10;
@@ -185,8 +186,8 @@ TEST(RegionViewTest, RasterMatchesTheDotOracleAtEveryZoom) {
             const std::int64_t x0 = random.Pick(-50, width - 10);
             const std::int64_t y0 = random.Pick(-50, height - 10);
             const std::int64_t span = m == 1 ? 400 : 80;
-            settings.view = MakeView(x0, y0, x0 + random.Pick(1, span), y0 + random.Pick(1, span),
-                                     k, m);
+            settings.view =
+                MakeView(x0, y0, x0 + random.Pick(1, span), y0 + random.Pick(1, span), k, m);
             for (const ViewShade shade : {ViewShade::kAny, ViewShade::kCoverage}) {
                 settings.shade = shade;
                 DotOracle oracle(settings, width, height);
@@ -223,8 +224,10 @@ TEST(RegionViewTest, AlignedSubViewIsTheCropOfTheWholeBedView) {
         RegionViewSettings part = whole;
         const std::int64_t x0 = left * k;
         const std::int64_t y1 = height - top * k;
-        const std::int64_t x1 = random.Pick(0, 1) == 0 ? width : std::min(width, x0 + k * random.Pick(1, 20));
-        const std::int64_t y0 = random.Pick(0, 1) == 0 ? 0 : std::max<std::int64_t>(0, y1 - k * random.Pick(1, 20));
+        const std::int64_t x1 =
+            random.Pick(0, 1) == 0 ? width : std::min(width, x0 + k * random.Pick(1, 20));
+        const std::int64_t y0 =
+            random.Pick(0, 1) == 0 ? 0 : std::max<std::int64_t>(0, y1 - k * random.Pick(1, 20));
         part.view = MakeView(x0, y0, x1, y1, k, m);
         const Canvas crop = Draw(job, part);
         Canvas expected;
@@ -271,9 +274,9 @@ TEST(RegionViewTest, CoverageMixesTheLastLayerWithWhiteByTheShareOfSetDots) {
     JobWriter writer;
     writer.Magic()
         .DotStep(1)
-        .Pen(1)                                       // red 0x0000FF
+        .Pen(1)                                                // red 0x0000FF
         .Raster('0', 0, 100, std::vector<std::uint8_t>{0xE0})  // dots 0, 1, 2
-        .Pen(2)                                                 // green 0x00FF00
+        .Pen(2)                                                // green 0x00FF00
         .Raster('1', 1, 100, std::vector<std::uint8_t>{0xC0})  // dots 1, 0: both set already
         .Raster('0', 3, 99, std::vector<std::uint8_t>{0x80});  // dot 3 of the second row
     const Job job(writer.Bytes());
@@ -303,11 +306,11 @@ TEST(RegionViewTest, ViewsOutsideTheLimitsAreRefusedAndDrawingCanBeCancelled) {
     settings.model = MakeModel(1000, 600, 1000);
     Canvas image;
     for (const ViewMapping& view : {
-             MakeView(0, 0, 39370, 23622, 1),          // 39370 pixels wide
-             MakeView(0, 0, 16384, 16384, 1),          // 768 MiB
-             MakeView(0, 0, 100, 100, 1, 17),          // M above 16
-             MakeView(0, 0, 100, 100, 2, 2),           // both zooms
-             MakeView(10, 0, 10, 100, 1),              // empty
+             MakeView(0, 0, 39370, 23622, 1),  // 39370 pixels wide
+             MakeView(0, 0, 16384, 16384, 1),  // 768 MiB
+             MakeView(0, 0, 100, 100, 1, 17),  // M above 16
+             MakeView(0, 0, 100, 100, 2, 2),   // both zooms
+             MakeView(10, 0, 10, 100, 1),      // empty
              MakeView(0, 0, std::int64_t{1} << 40, 100, std::int64_t{1} << 24),  // corner too far
          }) {
         settings.view = view;
