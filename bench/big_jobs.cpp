@@ -43,11 +43,13 @@ std::int32_t SmoothLevel(std::int32_t x, std::int32_t y) {
     return (Triangle(x, 14000) + Triangle(y + x / 3, 9000)) / 2;
 }
 
-// The photo with grain, and a blank corner left unengraved.
+// The photo: the broad shapes kept between light and dark grey, so that no
+// area is solid, with strong grain. Dithered, hardly any of it forms runs,
+// and the full bed is over 100 MB.
 std::int32_t PhotoLevel(std::int32_t x, std::int32_t y) {
-    if (x > 31000 && y < 5000) return 0;
-    const auto noise = static_cast<std::int32_t>(Hash((std::uint64_t(y) << 32) | x) & 63) - 32;
-    return std::clamp(SmoothLevel(x, y) + noise, 0, 255);
+    const std::int32_t shade = (Triangle(x, 14000) + Triangle(y + x / 3, 9000)) / 2;
+    const auto noise = static_cast<std::int32_t>(Hash((std::uint64_t(y) << 32) | x) & 127) - 64;
+    return std::clamp(24 + shade * 208 / 255 + noise, 0, 255);
 }
 
 constexpr std::array<std::array<std::uint8_t, 8>, 8> kBayer = {{
@@ -103,6 +105,24 @@ std::vector<std::uint8_t> Gray8() {
             row[k] = static_cast<std::uint8_t>(level);
         }
         job.Raster(forward ? '0' : '1', forward ? 0 : kBedWidth - 1, y, row);
+    }
+    return job.Trailer().Bytes();
+}
+
+// The memory target's job: the whole bed in 8-bit grey at dot step 1, one
+// line per dot row, grain on every dot so that nothing forms runs: about
+// 1 GB, more than the program may hold in its own memory.
+std::vector<std::uint8_t> Bed1G() {
+    JobWriter job;
+    job.Magic().BitMode(2).DotStep(1);
+    std::vector<std::uint8_t> row(kBedWidth);
+    for (std::int32_t r = 0; r < kBedHeight; ++r) {
+        const std::int32_t y = kBedHeight - r;
+        for (std::int32_t x = 0; x < kBedWidth; ++x) {
+            const auto noise = static_cast<std::int32_t>(Hash((std::uint64_t(y) << 32) | x) & 63);
+            row[x] = static_cast<std::uint8_t>(std::min(SmoothLevel(x, y) + noise, 255));
+        }
+        job.Raster('0', 0, y, row);
     }
     return job.Trailer().Bytes();
 }
@@ -274,6 +294,7 @@ const std::vector<BigJob>& BigJobs() {
         {"trailers", TrailersEvery4K, 0},
         {"trailers_plain", TrailersPlain, 0},
         {"hugearcs", HugeArcs, kHugeArcCommands},
+        {"bed1g", Bed1G, 0, true},
     };
     return jobs;
 }

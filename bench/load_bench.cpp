@@ -56,6 +56,7 @@ void Render(benchmark::State& state, const std::string& path, std::uint64_t comm
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     for (const BigJob& job : BigJobs()) {
+        if (job.onDemand) continue;
         const std::string path = EnsureBigJob(LUMIKOR_BENCH_JOBS_DIR, job);
         if (path.empty()) {
             std::fprintf(stderr, "cannot write the job %s into %s\n", std::string(job.name).c_str(),
