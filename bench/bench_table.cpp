@@ -1,6 +1,6 @@
 // Reads the JSON of a lumikor_bench run with repetitions and prints, per job,
 // the median floor and render times, the render throughput and the ratio
-// render / floor.
+// render / floor, and the time per code of the run-length decode alone.
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -33,11 +33,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::map<std::string, Medians> jobs;
+    std::map<std::string, double> decodeCodesPerSecond;
     for (const auto& run : results.value("benchmarks", nlohmann::json::array())) {
         if (run.value("aggregate_name", "") != "median") continue;
         const std::string name = run.value("run_name", "");
         const auto slash = name.find('/');
         if (slash == std::string::npos) continue;
+        if (name.starts_with("decode/")) {
+            decodeCodesPerSecond[name.substr(slash + 1)] = run.value("items_per_second", 0.0);
+            continue;
+        }
         Medians& m = jobs[name.substr(slash + 1)];
         const double cpuMs = run.value("cpu_time", 0.0);
         if (name.starts_with("floor/")) {
@@ -59,6 +64,10 @@ int main(int argc, char** argv) {
         } else {
             std::printf(" %14s\n", "-");
         }
+    }
+    for (const auto& [job, rate] : decodeCodesPerSecond) {
+        if (rate > 0)
+            std::printf("run-length decode of %s: %.2f ns per code\n", job.c_str(), 1e9 / rate);
     }
     return 0;
 }

@@ -53,6 +53,8 @@ void Render(benchmark::State& state, const std::string& path, std::uint64_t comm
 
 }  // namespace
 
+void RegisterDecodeBenchmark(const std::string& jobsDir);  // decode_bench.cpp
+
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     for (const BigJob& job : BigJobs()) {
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("floor/" + name).c_str(), Floor, path)
             ->Unit(benchmark::kMillisecond);
     }
+    RegisterDecodeBenchmark(LUMIKOR_BENCH_JOBS_DIR);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "display/run_length.h"
 #include "parser/job_format.h"
 
 // The largest decoded line: longer lines are cut off there. Word-wise scans
@@ -90,50 +91,8 @@ struct CodedLine {
 // as far as limit (at most kDecodedLineCapacity) bytes; returns how many.
 inline std::uint32_t DecodeRuns(const CodedLine& line, std::uint32_t threshold, std::uint32_t limit,
                                 std::uint8_t* buffer) {
-    // A repeat code repeats at most 255 times (the threshold is at least 1).
-    // Runs are written in blocks of kRunBlock bytes, which the compiler turns
-    // into a few vector stores.
-    constexpr std::uint32_t kLongestRun = 255;
-    constexpr std::uint32_t kRunBlock = 32;
-    static_assert((kLongestRun + 1) % kRunBlock == 0);
-    const std::uint8_t* in = line.data;
-    std::uint32_t out = 0;
-    std::uint32_t i = 0;
-    // While a code and its value lie inside the line and the longest run,
-    // rounded up to whole blocks, fits the buffer, runs are stored in blocks
-    // (the excess is overwritten or never read) and nothing needs a bound
-    // check. The output may pass the limit here; only the bytes below it
-    // count.
-    while (i + 1 < line.length && out < limit && out + kLongestRun + 1 <= kDecodedLineCapacity) {
-        const std::uint32_t code = in[i];
-        if (code <= threshold) {
-            buffer[out++] = static_cast<std::uint8_t>(code);
-            i += 1;
-            continue;
-        }
-        const std::uint32_t count = code - threshold;
-        const std::uint8_t value = in[i + 1];
-        for (std::uint32_t done = 0; done < count; done += kRunBlock) {
-            std::memset(buffer + out + done, value, kRunBlock);
-        }
-        out += count;
-        i += 2;
-    }
-    while (i < line.length && out < limit) {
-        const std::uint32_t code = in[i];
-        if (code <= threshold) {
-            buffer[out++] = static_cast<std::uint8_t>(code);
-            i += 1;
-            continue;
-        }
-        if (i + 1 == line.length && !line.jobGoesOn) break;
-        // Output beyond the limit (at most the buffer) is cut off there.
-        const std::uint32_t count = std::min(code - threshold, limit - out);
-        std::memset(buffer + out, in[i + 1], count);
-        out += count;
-        i += 2;
-    }
-    return std::min(out, limit);
+    return DecodeRunLengths(line.data, line.length, line.jobGoesOn, threshold, limit, buffer,
+                            kDecodedLineCapacity);
 }
 
 // Which of the bytes of a decoded line of n bytes stay on the bed: whole
