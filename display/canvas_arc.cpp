@@ -10,6 +10,52 @@
 #include "display/canvas_line.h"
 
 namespace canvas_detail {
+namespace {
+
+struct MajorRange {
+    std::int64_t first = 0;
+    std::int64_t last = -1;
+};
+
+// The first p in [low, high] for which holds(p), or high + 1; holds must be
+// false up to some p and true from there on.
+template <class Holds>
+std::int64_t FirstWhere(std::int64_t low, std::int64_t high, Holds&& holds) {
+    std::int64_t end = high + 1;
+    while (low < end) {
+        const std::int64_t mid = low + (end - low) / 2;
+        if (holds(mid)) {
+            end = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return end;
+}
+
+// The part of [from, to] where the piece's minor coordinate lies on the
+// surface. A piece of a huge ellipse can span the surface's columns while
+// passing it by, or touch it along a few of them; its minor coordinate is
+// monotone in p (every step of MinorAt is, rounding included), so the
+// stretch on the surface is found by bisection instead of pixel by pixel.
+MajorRange OnSurface(const EllipseOutline& outline, const Piece& piece, std::int64_t from,
+                     std::int64_t to, std::int64_t minorExtent) {
+    if (from > to) return {};
+    const auto minor = [&](std::int64_t p) { return outline.MinorAt(piece, p); };
+    if (minor(from) <= minor(to)) {
+        const std::int64_t first =
+            FirstWhere(from, to, [&](std::int64_t p) { return minor(p) >= 0; });
+        const std::int64_t end =
+            FirstWhere(first, to, [&](std::int64_t p) { return minor(p) >= minorExtent; });
+        return {first, end - 1};
+    }
+    const std::int64_t first =
+        FirstWhere(from, to, [&](std::int64_t p) { return minor(p) < minorExtent; });
+    const std::int64_t end = FirstWhere(first, to, [&](std::int64_t p) { return minor(p) < 0; });
+    return {first, end - 1};
+}
+
+}  // namespace
 
 void DrawArcExact(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep) {
     const std::int64_t width = canvas.Width();
@@ -54,7 +100,8 @@ void DrawArcExact(Canvas& canvas, const EllipseOutline& outline, const Sweep& sw
         if (minorHigh < 0 || minorLow >= minorExtent) continue;
         const std::int64_t from = std::max<std::int64_t>(first, 0);
         const std::int64_t to = std::min<std::int64_t>(last, majorExtent - 1);
-        for (std::int64_t p = from; p <= to; ++p) {
+        const MajorRange onSurface = OnSurface(outline, piece, from, to, minorExtent);
+        for (std::int64_t p = onSurface.first; p <= onSurface.last; ++p) {
             const Pixel pixel = outline.At(piece, p);
             plot(pixel.x, pixel.y);
         }
