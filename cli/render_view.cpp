@@ -19,11 +19,10 @@ void RegisterViewOptions(CLI::App* render, RenderOptions& options) {
     render->add_option("--view", options.view, "Region X0,Y0,X1,Y1 in dots (default: the bed)")
         ->delimiter(',')
         ->expected(4);
-    CLI::Option* perPixel =
-        render
-            ->add_option("--dots-per-pixel", options.dotsPerPixel,
-                         "Draw the view at K dots per pixel (default 1)")
-            ->check(CLI::Range(std::int64_t{1}, ViewMapping::kMaxDotsPerPixel));
+    CLI::Option* perPixel = render
+                                ->add_option("--dots-per-pixel", options.dotsPerPixel,
+                                             "Draw the view at K dots per pixel (default 1)")
+                                ->check(CLI::Range(std::int64_t{1}, ViewMapping::kMaxDotsPerPixel));
     render
         ->add_option("--pixels-per-dot", options.pixelsPerDot,
                      "Draw the view at M pixels per dot (2 to 16)")
@@ -58,11 +57,11 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
         return ViewUsageError(err, "--view needs X0 < X1 and Y0 < Y1");
     }
     if (!view.Drawable()) {
-        return ViewUsageError(
-            err, "the view would be " + std::to_string(view.Width()) + " x " +
-                     std::to_string(view.Height()) +
-                     " pixels; a picture may have at most 16384 a side and 256 MiB "
-                     "(choose a smaller --view or a larger --dots-per-pixel)");
+        return ViewUsageError(err,
+                              "the view would be " + std::to_string(view.Width()) + " x " +
+                                  std::to_string(view.Height()) +
+                                  " pixels; a picture may have at most 16384 a side and 256 MiB "
+                                  "(choose a smaller --view or a larger --dots-per-pixel)");
     }
 
     std::vector<std::uint8_t> job;

@@ -32,7 +32,7 @@ public:
         SetShowCutPath(settings.showCutPath);
         SetShowStartPoint(settings.showStartPoint);
         DrawBed();
-        if ((settings.displayMode & 1) != 0) {
+        if ((settings.displayMode & displaymode::kRaster) != 0) {
             const RasterFrame frame{settings.offsetX, settings.offsetY, GetBedWidthDots(),
                                     settings.shade};
             RegionRaster raster;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "display/canvas.h"
+#include "display/display_modes.h"
 #include "display/job_index.h"
 #include "display/model_info.h"
 #include "display/region_raster.h"
@@ -20,9 +21,9 @@
 struct RegionViewSettings {
     ViewMapping view;
     ViewShade shade = ViewShade::kAny;
-    ModelInfo model;
-    std::int32_t displayMode = 3;
-    std::int32_t colorMode = 0;
+    ModelInfo model = DefaultModel();
+    std::int32_t displayMode = displaymode::kAll;
+    std::int32_t colorMode = colormode::kFile;
     std::int32_t offsetX = 0;
     std::int32_t offsetY = 0;
     std::int32_t showCutPath = 0;

@@ -97,22 +97,13 @@ protected:
     std::string m_job;
 };
 
-RegionViewSettings DefaultBed() {
-    RegionViewSettings settings;
-    settings.model.width = 1000;
-    settings.model.height = 600;
-    settings.model.resolution = 1000;
-    settings.model.resolutionY = 1000;
-    return settings;
-}
-
 TEST_F(RenderViewTest, WritesTheLibrarysViewWithTheMainCanvasOptions) {
     const std::string png = TempPath("a.png");
     const CliRun run = Render({m_job, "-o", png, "--view", "800,19900,1400,20200",
                                "--pixels-per-dot", "3", "--shade", "coverage", "--start-points",
                                "--cut-path", "--color", "type", "--offset", "5,-7"});
     ASSERT_EQ(run.status, kExitOk) << run.err;
-    RegionViewSettings settings = DefaultBed();
+    RegionViewSettings settings;
     settings.view.x0 = 800;
     settings.view.y0 = 19900;
     settings.view.x1 = 1400;
@@ -148,7 +139,7 @@ TEST_F(RenderViewTest, DefaultsAreTheWholeBedAtOneDotPerPixelShadedByAnyDot) {
     const std::string png = TempPath("b.png");
     ASSERT_EQ(Render({m_job, "-o", png, "--dots-per-pixel", "43", "--display", "raster"}).status,
               kExitOk);
-    RegionViewSettings settings = DefaultBed();
+    RegionViewSettings settings;
     settings.view.x1 = 39370;
     settings.view.y1 = 23622;
     settings.view.dotsPerPixel = 43;
