@@ -109,14 +109,15 @@ std::vector<std::uint8_t> Gray8() {
     return job.Trailer().Bytes();
 }
 
-// The memory target's job: the whole bed in 8-bit grey at dot step 1, one
-// line per dot row, grain on every dot so that nothing forms runs: about
-// 1 GB, more than the program may hold in its own memory.
-std::vector<std::uint8_t> Bed1G() {
+// The whole bed in 8-bit grey at dot step 1, grain on every dot so that
+// nothing forms runs, a line every rowStep dot rows: every row makes about
+// 1 GB, more than the program may hold in its own memory; every fourth row
+// about 250 MB, the large job of the desktop program's Redraw.
+std::vector<std::uint8_t> GreyBed(std::int32_t rowStep) {
     JobWriter job;
     job.Magic().BitMode(2).DotStep(1);
     std::vector<std::uint8_t> row(kBedWidth);
-    for (std::int32_t r = 0; r < kBedHeight; ++r) {
+    for (std::int32_t r = 0; r < kBedHeight; r += rowStep) {
         const std::int32_t y = kBedHeight - r;
         for (std::int32_t x = 0; x < kBedWidth; ++x) {
             const auto noise = static_cast<std::int32_t>(Hash((std::uint64_t(y) << 32) | x) & 63);
@@ -280,6 +281,8 @@ std::vector<std::uint8_t> HugeArcs() {
     return job.Trailer().Bytes();
 }
 
+std::vector<std::uint8_t> Bed1G() { return GreyBed(1); }
+std::vector<std::uint8_t> Bed250M() { return GreyBed(4); }
 std::vector<std::uint8_t> TrailersEvery4K() { return TrailerJob(true); }
 std::vector<std::uint8_t> TrailersPlain() { return TrailerJob(false); }
 
@@ -295,6 +298,7 @@ const std::vector<BigJob>& BigJobs() {
         {"trailers_plain", TrailersPlain, 0},
         {"hugearcs", HugeArcs, kHugeArcCommands},
         {"bed1g", Bed1G, 0, true},
+        {"bed250m", Bed250M, 0, true},
     };
     return jobs;
 }

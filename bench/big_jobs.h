@@ -1,7 +1,8 @@
 // Large jobs for the benchmarks, written with the job writer: a full-bed
 // dithered photo, an 8-bit grey engraving, sparse text, a million vector
 // commands, a job with a trailer every 4 KB (and its twin without them),
-// arcs with coordinates near the 32-bit limits and, on demand, a 1 GB job.
+// arcs with coordinates near the 32-bit limits and, on demand, grey jobs
+// of about 1 GB and 250 MB.
 // Each is a pure function of its name, so a cached file is as good as a
 // fresh one.
 #pragma once
