@@ -21,6 +21,7 @@
 #include "io/file_buffer.h"
 #include "settings/leading_int.h"
 #include "settings/model_list.h"
+#include "settings/settings_location.h"
 #include "ui/dialog_template.h"
 
 namespace {
@@ -212,7 +213,7 @@ void CLumikorDlg::OnInitDialog() {
     setWindowIcon(icon);
     setWindowTitle(QStringLiteral("Lumikor 20140527"));
     // No length limit: the path is as long as the directory needs.
-    m_iniPath = QDir::currentPath() + QStringLiteral("/Lumikor.ini");
+    m_iniPath = QFile::decodeName(QByteArray::fromStdString(SettingsFilePath()));
     LoadModelList();
 
     m_canvasDesc =

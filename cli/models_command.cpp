@@ -2,13 +2,40 @@
 
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <string>
 #include <vector>
 
 #include "settings/model_list.h"
 
-int RunModels(const ModelsOptions& options, std::ostream& out) {
+namespace {
+
+// The file to read, named on err, or "" when none of the places holds one
+// (then err lists them).
+std::string ChooseFile(const ModelsOptions& options, const SettingsPlaces& places,
+                       std::ostream& err) {
+    const std::vector<std::string> candidates = options.iniPath.empty()
+                                                    ? SettingsFileCandidates(places)
+                                                    : std::vector<std::string>{options.iniPath};
+    const std::string found = FirstExistingSettingsFile(candidates);
+    if (!found.empty()) {
+        err << "lumikor-cli models: reading '" << found << "'\n";
+        return found;
+    }
+    err << "lumikor-cli models: no settings file at";
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        err << (i == 0 ? " '" : ", '") << candidates[i] << '\'';
+    }
+    err << "; no models\n";
+    return found;
+}
+
+}  // namespace
+
+int RunModels(const ModelsOptions& options, const SettingsPlaces& places, std::ostream& out,
+              std::ostream& err) {
     std::vector<ModelInfo> models;
-    LoadModelList(options.iniPath, &models);
+    const std::string path = ChooseFile(options, places, err);
+    if (!path.empty()) LoadModelList(path, &models);
     if (options.json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const ModelInfo& model : models) {
@@ -32,7 +59,12 @@ int RunModels(const ModelsOptions& options, std::ostream& out) {
 void RegisterModelsCommand(CLI::App& app, CliContext& context) {
     auto options = std::make_shared<ModelsOptions>();
     CLI::App* models = app.add_subcommand("models", "List the machine models of a settings file");
-    models->add_option("--ini", options->iniPath, "Settings file (default ./Lumikor.ini)");
+    models->add_option("--ini", options->iniPath,
+                       "Settings file (default: the first of ./Lumikor.ini, "
+                       "$XDG_CONFIG_HOME/lumikor/Lumikor.ini and the installed example)");
     models->add_flag("--json", options->json, "Print the models as a JSON array");
-    models->callback([options, &context] { context.status = RunModels(*options, context.out); });
+    models->callback([options, &context] {
+        context.status =
+            RunModels(*options, SettingsPlacesOfThisProcess(), context.out, context.err);
+    });
 }

@@ -1,18 +1,23 @@
 // lumikor-cli models [--ini FILE] [--json]: the machine models a settings
 // file lists, in the order the desktop program's model list shows them.
+// Without --ini the file is looked for where the desktop program looks.
 #pragma once
 
 #include <ostream>
 #include <string>
 
 #include "cli/cli_app.h"
+#include "settings/settings_location.h"
 
 struct ModelsOptions {
-    std::string iniPath = "Lumikor.ini";
+    std::string iniPath;  // empty: the first of SettingsFileCandidates that exists
     bool json = false;
 };
 
-// Always 0: a missing file lists no models, as in the desktop program.
-int RunModels(const ModelsOptions& options, std::ostream& out);
+// Lists the models on out and names the file read (or the places looked at)
+// on err, so that out stays a clean list. Always 0: a missing file lists no
+// models, as in the desktop program.
+int RunModels(const ModelsOptions& options, const SettingsPlaces& places, std::ostream& out,
+              std::ostream& err);
 
 void RegisterModelsCommand(CLI::App& app, CliContext& context);

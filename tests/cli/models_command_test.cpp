@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -9,10 +10,26 @@
 
 namespace {
 
+// Places where no settings file is.
+const SettingsPlaces kNowhere{"/nonexistent/jobs", "/nonexistent/cfg", "", "/nonexistent/data"};
+
 std::string ListModels(const std::string& iniPath, bool json) {
     std::ostringstream out;
-    EXPECT_EQ(RunModels(ModelsOptions{iniPath, json}, out), 0);
+    std::ostringstream err;
+    EXPECT_EQ(RunModels(ModelsOptions{iniPath, json}, kNowhere, out, err), 0);
     return out.str();
+}
+
+struct Listing {
+    std::string out;
+    std::string err;
+};
+
+Listing ListModelsFound(const SettingsPlaces& places) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunModels(ModelsOptions{}, places, out, err), 0);
+    return {out.str(), err.str()};
 }
 
 TEST(ModelsCommandTest, ListsTheModelsInOrderAsTextAndJson) {
@@ -38,6 +55,44 @@ TEST(ModelsCommandTest, MissingFileListsNothing) {
     EXPECT_EQ(ListModels("/nonexistent/Lumikor.ini", false), "");
     EXPECT_EQ(nlohmann::json::parse(ListModels("/nonexistent/Lumikor.ini", true)),
               nlohmann::json::array());
+}
+
+TEST(ModelsCommandTest, WithoutIniTheFirstFileOfTheLookupIsReadAndNamed) {
+    const TempDir dir;
+    const std::filesystem::path root = dir.Path();
+    for (const char* sub : {"jobs", "cfg/lumikor", "data"}) {
+        std::filesystem::create_directories(root / sub);
+    }
+    const SettingsPlaces places{(root / "jobs").string(), (root / "cfg").string(), "",
+                                (root / "data").string()};
+
+    Listing listing = ListModelsFound(places);
+    EXPECT_EQ(listing.out, "");
+    EXPECT_EQ(listing.err, "lumikor-cli models: no settings file at '" + places.currentDir +
+                               "/Lumikor.ini', '" + places.configHome + "/lumikor/Lumikor.ini', '" +
+                               places.dataDir + "/Lumikor.ini'; no models\n");
+
+    const std::string installed =
+        dir.Write("data/Lumikor.ini", "[MODEL_LIST]\nNo=1\nItem_1=Installed\n");
+    listing = ListModelsFound(places);
+    EXPECT_EQ(listing.out, "Installed: 1000 x 600 mm, 1000 dpi\n");
+    EXPECT_EQ(listing.err, "lumikor-cli models: reading '" + installed + "'\n");
+
+    const std::string user =
+        dir.Write("cfg/lumikor/Lumikor.ini", "[MODEL_LIST]\nNo=1\nItem_1=Mine\n");
+    listing = ListModelsFound(places);
+    EXPECT_EQ(listing.out, "Mine: 1000 x 600 mm, 1000 dpi\n");
+    EXPECT_EQ(listing.err, "lumikor-cli models: reading '" + user + "'\n");
+
+    // --ini names the file outright, even when it is missing.
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunModels(ModelsOptions{installed, false}, places, out, err), 0);
+    EXPECT_EQ(out.str(), "Installed: 1000 x 600 mm, 1000 dpi\n");
+    err.str("");
+    EXPECT_EQ(RunModels(ModelsOptions{"/nonexistent/my.ini", true}, places, out, err), 0);
+    EXPECT_EQ(err.str(),
+              "lumikor-cli models: no settings file at '/nonexistent/my.ini'; no models\n");
 }
 
 TEST(ModelsCommandTest, NameThatIsNotUtf8StillGivesValidJson) {
