@@ -5,6 +5,7 @@
 #include "cli/info_command.h"
 #include "cli/models_command.h"
 #include "cli/render_command.h"
+#include "cli/thumbnail_command.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ void RegisterAll(CLI::App& app, CliContext& context) {
     RegisterDumpCommand(app, context);
     RegisterModelsCommand(app, context);
     RegisterRenderCommand(app, context);
+    RegisterThumbnailCommand(app, context);
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#include "cli/thumbnail_command.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "cli/png_file.h"
+#include "cli/read_file.h"
+#include "display/job_display.h"
+#include "parser/job_format.h"
+
+namespace {
+
+bool HasMagic(const std::vector<std::uint8_t>& job) {
+    return job.size() >= jobformat::kMagicSize &&
+           std::equal(job.begin(), job.begin() + jobformat::kMagicSize, jobformat::kMagic);
+}
+
+int Fail(std::ostream& err, int status, const std::string& message) {
+    err << "lumikor-cli thumbnail: " << message << '\n';
+    return status;
+}
+
+}  // namespace
+
+int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
+    if (options.size < kThumbnailMinSize || options.size > kThumbnailMaxSize) {
+        return Fail(err, kExitUsage,
+                    "--size must be " + std::to_string(kThumbnailMinSize) + " to " +
+                        std::to_string(kThumbnailMaxSize));
+    }
+    std::vector<std::uint8_t> job;
+    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
+    // A file without the magic draws an empty bed: a picture of nothing is
+    // no thumbnail, so the file manager had better show its generic icon.
+    if (!HasMagic(job)) {
+        return Fail(err, kExitJobErrors, "'" + options.jobPath + "' is not a laser job");
+    }
+
+    // The canvas is the thumbnail's square; the bed fills it along its longer
+    // side, so lines are drawn at the thumbnail's own scale, not shrunk.
+    auto display = std::make_unique<CJobDisplay>();
+    const CanvasDesc desc{options.size, options.size, nullptr, 0};
+    ModelInfo model;
+    model.width = 1000;
+    model.height = 600;
+    model.resolution = 1000;
+    model.resolutionY = 1000;
+    if (display->SetCanvas(&desc) == 0 || display->SetModel(&model) == 0) {
+        return Fail(err, kExitCannotRead, "no canvas of " + std::to_string(options.size) +
+                                              " pixels");
+    }
+    display->ClearCanvas();
+    display->ClearBed();
+    display->Attach(job.data(), static_cast<std::uint32_t>(job.size()));
+    display->Parse();
+
+    std::string error;
+    if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),
+                       options.outPath, &error) == 0) {
+        return Fail(err, kExitCannotRead, error);
+    }
+    return kExitOk;
+}
+
+void RegisterThumbnailCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<ThumbnailOptions>();
+    CLI::App* thumbnail =
+        app.add_subcommand("thumbnail", "Write the picture a file manager shows for a job");
+    thumbnail->add_option("JOB", options->jobPath, "Job file (.prn, .plt)")->required();
+    thumbnail->add_option("OUT", options->outPath, "PNG file to write")->required();
+    thumbnail->add_option("--size", options->size, "Longest side of the picture in pixels")
+        ->capture_default_str();
+    thumbnail->callback(
+        [options, &context] { context.status = RunThumbnail(*options, context.err); });
+}
