@@ -10,6 +10,8 @@ LUMIKOR_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
     xvfb xauth fonts-arphic-uming x11-utils xdotool
+    dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
+    bubblewrap
 )
 
 # Installs the packages that are not installed yet; apt-get update runs only
