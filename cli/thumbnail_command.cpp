@@ -48,8 +48,8 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
     model.resolution = 1000;
     model.resolutionY = 1000;
     if (display->SetCanvas(&desc) == 0 || display->SetModel(&model) == 0) {
-        return Fail(err, kExitCannotRead, "no canvas of " + std::to_string(options.size) +
-                                              " pixels");
+        return Fail(err, kExitCannotRead,
+                    "no canvas of " + std::to_string(options.size) + " pixels");
     }
     display->ClearCanvas();
     display->ClearBed();

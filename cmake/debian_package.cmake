@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_VENDOR "Lumikor developers")
 set(CPACK_PACKAGE_CONTACT "Lumikor maintainers <maintainers@users.noreply.c-seed-cb6b6b47.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "preview of the jobs a laser engraving and cutting machine receives")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Lumikor draws laser job files (.prn, .plt) as the machine would engrave and\n"
     "cut them, on a bed of the machine's size and resolution, before the job goes\n"
     "to the machine. The package holds the desktop program lumikor, the\n"

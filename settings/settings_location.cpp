@@ -58,7 +58,8 @@ std::string FirstExistingSettingsFile(const std::vector<std::string>& candidates
 }
 
 std::string SettingsFilePath() {
-    const std::vector<std::string> candidates = SettingsFileCandidates(SettingsPlacesOfThisProcess());
+    const std::vector<std::string> candidates =
+        SettingsFileCandidates(SettingsPlacesOfThisProcess());
     const std::string found = FirstExistingSettingsFile(candidates);
     return found.empty() ? candidates.front() : found;
 }

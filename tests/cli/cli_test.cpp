@@ -6,11 +6,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/job_writer.h"
 
 namespace {
@@ -25,21 +27,8 @@ void RegisterForTest(CLI::App& app, CliContext& context) {
     RegisterDumpCommand(app, context);
 }
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 CliRun RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), "lumikor-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{out, err};
-    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), context, RegisterForTest);
-    return {status, out.str(), err.str()};
+    return RunCliForTest(RegisterForTest, std::move(args));
 }
 
 std::string WriteJob(const std::string& name, const Bytes& bytes) {

@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "cli/render_command.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/job_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -21,34 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string WriteBytes(const TempDir& dir, const std::string& name, const Bytes& bytes) {
-    return dir.Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                            bytes.size()));
+    return dir.Write(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-void RegisterForTest(CLI::App& app, CliContext& context) {
-    RegisterThumbnailCommand(app, context);
-}
-
-struct CliRun {
-    int status;
-    std::string err;
-};
+void RegisterForTest(CLI::App& app, CliContext& context) { RegisterThumbnailCommand(app, context); }
 
 CliRun RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), "lumikor-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{out, err};
-    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), context, RegisterForTest);
-    return {status, err.str()};
+    return RunCliForTest(RegisterForTest, std::move(args));
 }
 
 // Width and height from the PNG's header chunk.
@@ -108,8 +89,7 @@ TEST_F(ThumbnailCommandTest, IsTheBedRenderedIntoTheSquare) {
         EXPECT_EQ(png, ReadFile(rendered));
         // The 1000 x 600 mm bed fills the width; its height is cut down to
         // whole pixels.
-        EXPECT_EQ(PngSize(png),
-                  (std::pair<std::uint32_t, std::uint32_t>(size, size * 600 / 1000)));
+        EXPECT_EQ(PngSize(png), (std::pair<std::uint32_t, std::uint32_t>(size, size * 600 / 1000)));
     }
 }
 

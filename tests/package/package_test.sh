@@ -24,8 +24,9 @@ expected_name="$(field Package)_$(field Version)_$(field Architecture).deb"
 [ "$(basename "$deb")" = "$expected_name" ] || fail "named $(basename "$deb"), not $expected_name"
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 [ -n "$(field Description)" ] || fail "no description"
+depends=$(field Depends | tr ',' '\n' | sed -e 's/^ *//' -e 's/ .*//')
 for lib in libc6 libstdc++6 libpng16-16 libqt6widgets6; do
-    field Depends | grep -qE "(^|, )$lib( |,|\$)" || fail "Depends lacks $lib: $(field Depends)"
+    printf '%s\n' "$depends" | grep -qxF "$lib" || fail "Depends lacks $lib: $(field Depends)"
 done
 
 echo "-- files"
@@ -57,7 +58,7 @@ grep -q "<mime-type type=\"$job_type\">" "$share/mime/packages/lumikor.xml" ||
     fail "the MIME package does not define $job_type"
 
 echo "-- file type"
-update-mime-database "$share/mime"
+XDG_DATA_DIRS="$share" update-mime-database "$share/mime"
 samples=$scratch/samples
 mkdir "$samples"
 cp "$sample" "$samples/x.prn"
