@@ -16,6 +16,9 @@ done
 # The page's text without roff escapes for dashes and fonts.
 text=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' "$page")
 
+# grep -q stops reading at the first match; the texts are given as here
+# strings, not through a pipe whose writer would then fail under pipefail.
+
 # Options as they stand in running text: after a blank, a comma, a bracket
 # or at a line start, so that hyphenated words are not taken for options.
 options_in() {
@@ -24,19 +27,19 @@ options_in() {
 
 status=0
 for option in $(printf '%s\n' "$help" | options_in); do
-    if ! printf '%s\n' "$text" | grep -qE -- "(^|[^a-zA-Z-])$option([^a-zA-Z-]|\$)"; then
+    if ! grep -qE -- "(^|[^a-zA-Z-])$option([^a-zA-Z-]|\$)" <<<"$text"; then
         echo "$page does not describe $option, which '$program --help' lists"
         status=1
     fi
 done
 for option in $(printf '%s\n' "$text" | options_in); do
-    if ! printf '%s\n' "$help" | grep -qE -- "(^|[^a-zA-Z-])$option([^a-zA-Z-]|\$)"; then
+    if ! grep -qE -- "(^|[^a-zA-Z-])$option([^a-zA-Z-]|\$)" <<<"$help"; then
         echo "$page describes $option, which '$program --help' does not list"
         status=1
     fi
 done
 for sub in $subcommands; do
-    if ! printf '%s\n' "$text" | grep -qE "^\.SS $sub( |\$)"; then
+    if ! grep -qE "^\.SS $sub( |\$)" <<<"$text"; then
         echo "$page has no section (.SS) for the subcommand $sub"
         status=1
     fi

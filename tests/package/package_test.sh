@@ -26,7 +26,7 @@ expected_name="$(field Package)_$(field Version)_$(field Architecture).deb"
 [ -n "$(field Description)" ] || fail "no description"
 depends=$(field Depends | tr ',' '\n' | sed -e 's/^ *//' -e 's/ .*//')
 for lib in libc6 libstdc++6 libpng16-16 libqt6widgets6; do
-    printf '%s\n' "$depends" | grep -qxF "$lib" || fail "Depends lacks $lib: $(field Depends)"
+    grep -qxF "$lib" <<<"$depends" || fail "Depends lacks $lib: $(field Depends)"
 done
 
 echo "-- files"
@@ -40,11 +40,11 @@ for file in bin/lumikor bin/lumikor-cli \
     [ -f "$root/usr/$file" ] || fail "missing /usr/$file"
 done
 for binary in "$root"/usr/bin/*; do
-    file "$binary" | grep -q ', stripped' || fail "$binary is not stripped"
+    [[ $(file "$binary") == *', stripped'* ]] || fail "$binary is not stripped"
 done
 for size in 16 32 48 64 128 256; do
-    file "$share/icons/hicolor/${size}x${size}/apps/org.lumikor.Lumikor.png" |
-        grep -q "PNG image data, $size x $size," || fail "the ${size}x$size icon is not that size"
+    [[ $(file "$share/icons/hicolor/${size}x${size}/apps/org.lumikor.Lumikor.png") == \
+        *"PNG image data, $size x $size,"* ]] || fail "the ${size}x$size icon is not that size"
 done
 
 echo "-- desktop entry, AppStream, thumbnailer"
@@ -52,6 +52,8 @@ desktop-file-validate "$share/applications/org.lumikor.Lumikor.desktop"
 appstreamcli validate --no-net "$share/metainfo/org.lumikor.Lumikor.metainfo.xml"
 grep -qx "MimeType=$job_type;" "$share/applications/org.lumikor.Lumikor.desktop" ||
     fail "the desktop entry does not open $job_type"
+grep -qx "Exec=lumikor %f" "$share/applications/org.lumikor.Lumikor.desktop" ||
+    fail "the desktop entry does not pass the file it opens"
 grep -qx "MimeType=$job_type;" "$share/thumbnailers/lumikor.thumbnailer" ||
     fail "the thumbnailer is not for $job_type"
 grep -q "<mime-type type=\"$job_type\">" "$share/mime/packages/lumikor.xml" ||
@@ -99,8 +101,8 @@ thumbnail() {
         --unshare-all --die-with-parent --clearenv --setenv PATH /usr/bin \
         -- "${command[@]}"
 }
-thumbnail "$samples/x.prn"
-file "$out/thumb.png" | grep -q 'PNG image data, 128 x 76, 8-bit/color RGB' ||
+thumbnail "$samples/x.prn" || fail "the thumbnailer failed in the sandbox"
+[[ $(file "$out/thumb.png") == *'PNG image data, 128 x 76, 8-bit/color RGB'* ]] ||
     fail "the thumbnail is $(file -b "$out/thumb.png")"
 rm "$out/thumb.png"
 if thumbnail "$samples/printer.prn" 2>/dev/null; then fail "printer output got a thumbnail"; fi
