@@ -42,19 +42,13 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
     // side, so lines are drawn at the thumbnail's own scale, not shrunk.
     auto display = std::make_unique<CJobDisplay>();
     const CanvasDesc desc{options.size, options.size, nullptr, 0};
-    ModelInfo model;
-    model.width = 1000;
-    model.height = 600;
-    model.resolution = 1000;
-    model.resolutionY = 1000;
+    const ModelInfo model =
+        MakeModel(kDefaultModelWidth, kDefaultModelHeight, kDefaultModelResolution);
     if (display->SetCanvas(&desc) == 0 || display->SetModel(&model) == 0) {
         return Fail(err, kExitCannotRead,
                     "no canvas of " + std::to_string(options.size) + " pixels");
     }
-    display->ClearCanvas();
-    display->ClearBed();
-    display->Attach(job.data(), static_cast<std::uint32_t>(job.size()));
-    display->Parse();
+    display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
 
     std::string error;
     if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),
