@@ -15,24 +15,6 @@ std::string CommandName(std::uint8_t prefix, std::uint8_t letter) {
     return name + hex;
 }
 
-std::vector<std::string> ErrorBitWords(std::uint32_t errorFlags) {
-    using namespace jobformat;
-    std::vector<std::string> words;
-    if (errorFlags & kErrorBadMagic) words.emplace_back("the magic is not 'LTT'");
-    if (errorFlags & kErrorLengthMismatch) {
-        words.emplace_back("a trailer's total length differs from the job size");
-    }
-    if (errorFlags & kErrorTruncated) {
-        words.emplace_back(
-            "the job is too short for the magic or a trailer field, or a trailer tag is not "
-            "'Y' 'E'");
-    }
-    if (errorFlags & kErrorChecksumMismatch) {
-        words.emplace_back("a trailer's checksum differs from the computed sum");
-    }
-    return words;
-}
-
 std::string Latin1ToUtf8(std::string_view latin1) {
     std::string utf8;
     for (const char c : latin1) {

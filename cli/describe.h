@@ -6,13 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "parser/error_words.h"
 #include "parser/hook_observer.h"
 
 // "ESC 'N'", "G 'R'", "P 'A'"; letters that are not printable as "ESC 0x05".
 std::string CommandName(std::uint8_t prefix, std::uint8_t letter);
-
-// One phrase per error bit that is set, lowest bit first.
-std::vector<std::string> ErrorBitWords(std::uint32_t errorFlags);
 
 // The ESC 'F' name: the bytes up to the zero byte, read as Latin-1.
 std::string FileNameUtf8(const ParserState& state);

@@ -34,6 +34,7 @@ public:
     std::uint16_t GetPenNumber() const { return m_penNumber; }
     std::uint16_t GetDotStep() const { return m_dotStep; }
     std::uint16_t GetBitMode() const { return m_bitMode; }
+    std::int32_t GetUnknownCount() const { return m_unknownCount; }
 
 protected:
     // The hook table, in slot order. All are empty here.
