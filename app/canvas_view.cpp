@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QThread>
 #include <QtMath>
 
 #include "display/canvas.h"
@@ -28,8 +27,6 @@ void CanvasView::Present(const Canvas& canvas, const CanvasRect& rect) {
     const int bottom = qCeil((rect.bottom + 1) / ratio);
     repaint(left, top, right - left, bottom - top);
 }
-
-void CanvasView::Pause(std::uint32_t milliseconds) { QThread::msleep(milliseconds); }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -1,14 +1,14 @@
 // The on-screen face of the display's off-screen canvas: a widget that shows
-// the canvas 1:1 on device pixels, and the Screen the display presents to.
+// the canvas 1:1 on device pixels.
 #pragma once
 
 #include <QWidget>
 
-#include "display/screen.h"
+#include "display/canvas_types.h"
 
 class Canvas;
 
-class CanvasView : public QWidget, public Screen {
+class CanvasView : public QWidget {
 public:
     // Shows canvas (owned by the display, which outlives this widget's use).
     CanvasView(const Canvas* canvas, QWidget* parent);
@@ -17,8 +17,7 @@ public:
     void FitToCanvas();
 
     // Repaints the rectangle at once, before returning.
-    void Present(const Canvas& canvas, const CanvasRect& rect) override;
-    void Pause(std::uint32_t milliseconds) override;
+    void Present(const Canvas& canvas, const CanvasRect& rect);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,8 +2,9 @@
 
 #include "app/lumikor_dlg.h"
 
-int CLumikorApp::InitInstance() {
+int CLumikorApp::InitInstance(const QString& jobPath) {
     CLumikorDlg dialog;
+    if (!jobPath.isEmpty()) dialog.OpenJob(jobPath);
     dialog.exec();
     return 0;
 }

@@ -4,29 +4,50 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "app/app_icon.h"
 #include "app/canvas_view.h"
+#include "app/control_tips.h"
 #include "app/dialog_font.h"
+#include "app/interruptible_screen.h"
+#include "app/job_watcher.h"
+#include "app/status_text.h"
 #include "io/file_buffer.h"
 #include "settings/leading_int.h"
 #include "settings/model_list.h"
 #include "settings/settings_location.h"
-#include "ui/dialog_template.h"
 
 namespace {
 
 constexpr int IDCANCEL = 2;
+
+const QString kCaption = QStringLiteral("Lumikor 20140527");
+
+// The status line sits under the display area's frame, as wide as the frame;
+// the dialog grows by its height and nothing else moves.
+constexpr std::int32_t kStatusTopDu = 498;
+constexpr std::int32_t kStatusHeightDu = 12;
+constexpr std::int32_t kStopWidthDu = 40;
+constexpr std::int32_t kDialogWithStatusHeightDu = kStatusTopDu + kStatusHeightDu + 4;
 
 // A command message posted to the dialog, delivered by the event loop.
 class CommandEvent : public QEvent {
@@ -86,6 +107,21 @@ bool IsBackdrop(ControlKind kind) {
 
 QString ToText(std::int32_t value) { return QString::number(value); }
 
+// Why LoadFileToBuffer gave nothing: the system's reason when it set one;
+// otherwise the file opened but is not one a job is read from.
+QString OpenFailureReason(int error) {
+    if (error != 0) return QString::fromLocal8Bit(std::strerror(error));
+    return QStringLiteral("not a regular file of less than 4 GiB");
+}
+
+// The one local file a drag carries, or an empty string.
+QString DraggedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    return urls.front().toLocalFile();
+}
+
 }  // namespace
 
 std::int32_t GetWindowInt(const QLineEdit* edit) {
@@ -97,6 +133,9 @@ CLumikorDlg::CLumikorDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Lumikor"));
+    setAcceptDrops(true);
+    m_watcher =
+        std::make_unique<JobWatcher>([this](const FileStamp& now) { OnJobFileChanged(now); });
     CreateControls();
     ConnectHandlers();
     OnInitDialog();
@@ -113,7 +152,8 @@ void CLumikorDlg::CreateControls() {
     const QFont font = ChooseDialogFont();
     setFont(font);
     const DialogBaseUnits units = MeasureBaseUnits(font);
-    const PixelRect client = DialogUnitsToPixels(0, 0, kDialogWidthDu, kDialogHeightDu, units);
+    const PixelRect client =
+        DialogUnitsToPixels(0, 0, kDialogWidthDu, kDialogWithStatusHeightDu, units);
     setFixedSize(client.w, client.h);
 
     for (const DialogItem& item : kMainDialogControls) {
@@ -139,6 +179,7 @@ void CLumikorDlg::CreateControls() {
             control->setFocusPolicy(Qt::NoFocus);
         }
         if (item.style & kStyleDigitsOnly) control->installEventFilter(&m_digitKeyFilter);
+        if (const char* tip = ControlTip(item.id)) control->setToolTip(QString::fromUtf8(tip));
         m_controls.push_back(control);
     }
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
@@ -168,6 +209,27 @@ void CLumikorDlg::CreateControls() {
     m_canvasView = new CanvasView(&m_display.GetCanvas(), this);
     m_canvasView->move(m_displayArea->pos());
     m_canvasView->raise();
+    m_screen = std::make_unique<InterruptibleScreen>(m_canvasView);
+    CreateStatusLine(units);
+}
+
+void CLumikorDlg::CreateStatusLine(const DialogBaseUnits& units) {
+    const DialogItem* frame = FindControlSpec(1014);  // "Display Area"
+    const PixelRect line = DialogUnitsToPixels(frame->x, kStatusTopDu, frame->w - kStopWidthDu - 4,
+                                               kStatusHeightDu, units);
+    m_statusLine = new QLabel(this);
+    m_statusLine->setGeometry(line.x, line.y, line.w, line.h);
+    m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusLine->setTextFormat(Qt::PlainText);
+
+    const PixelRect stop = DialogUnitsToPixels(frame->x + frame->w - kStopWidthDu, kStatusTopDu,
+                                               kStopWidthDu, kStatusHeightDu, units);
+    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
+    m_stopButton->setAutoDefault(false);
+    m_stopButton->setGeometry(stop.x, stop.y, stop.w, stop.h);
+    m_stopButton->setToolTip(
+        QStringLiteral("End the animation and draw the rest at once (Escape)"));
+    m_stopButton->hide();
 }
 
 QWidget* CLumikorDlg::GetDlgItem(int id) const {
@@ -206,18 +268,33 @@ void CLumikorDlg::ConnectHandlers() {
     for (QLineEdit* edit : {m_cutDelayEdit, m_engraveDelayEdit, m_offsetXEdit, m_offsetYEdit}) {
         edit->installEventFilter(this);
     }
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_screen->Stop(); });
+    CreateShortcuts();
+}
+
+void CLumikorDlg::CreateShortcuts() {
+    const auto add = [this](QKeySequence keys, void (CLumikorDlg::*handler)()) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this, handler] { (this->*handler)(); });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_O), &CLumikorDlg::OnBnClickedOpenFile);
+    add(QKeySequence(Qt::Key_F5), &CLumikorDlg::OnBnClickedRedraw);
+    add(QKeySequence(Qt::CTRL | Qt::Key_R), &CLumikorDlg::OnBnClickedRedraw);
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), &CLumikorDlg::OnBnClickedSaveImage);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+            [this] { OnCommand(IDCANCEL, 0); });
 }
 
 void CLumikorDlg::OnInitDialog() {
     const QIcon icon = MakeAppIcon();
     setWindowIcon(icon);
-    setWindowTitle(QStringLiteral("Lumikor 20140527"));
+    setWindowTitle(kCaption);
     // No length limit: the path is as long as the directory needs.
     m_iniPath = QFile::decodeName(QByteArray::fromStdString(SettingsFilePath()));
     LoadModelList();
 
     m_canvasDesc =
-        CanvasDesc{kDefaultCanvasWidth, kDefaultCanvasHeight, m_canvasView, IDC_DISPLAY_AREA};
+        CanvasDesc{kDefaultCanvasWidth, kDefaultCanvasHeight, m_screen.get(), IDC_DISPLAY_AREA};
     m_display.SetCanvas(&m_canvasDesc);
     m_canvasView->FitToCanvas();
     m_display.ClearCanvas();
@@ -295,7 +372,7 @@ int CLumikorDlg::OnCommand(quintptr wParam, qintptr lParam) {
 }
 
 bool CLumikorDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::FocusOut && !m_loading) {
         if (watched == m_cutDelayEdit) OnEnKillfocusCutDelay();
         if (watched == m_engraveDelayEdit) OnEnKillfocusEngraveDelay();
         if (watched == m_offsetXEdit || watched == m_offsetYEdit) OnEnKillfocusOffset();
@@ -304,6 +381,15 @@ bool CLumikorDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CLumikorDlg::keyPressEvent(QKeyEvent* event) {
+    if (m_loading) {
+        // Escape stops the animation instead of closing; Enter waits for the
+        // load to end.
+        if (event->key() == Qt::Key_Escape) m_screen->Stop();
+        if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+            event->key() == Qt::Key_Enter) {
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter presses the push button that has the focus, else the
         // (hidden) default button.
@@ -318,8 +404,34 @@ void CLumikorDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void CLumikorDlg::done(int result) {
+    if (m_loading) m_screen->Stop();
+    QDialog::done(result);
+}
+
+void CLumikorDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!m_loading && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CLumikorDlg::dropEvent(QDropEvent* event) {
+    const QString path = DraggedFile(event->mimeData());
+    if (m_loading || path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenJob(path);
+}
+
+void CLumikorDlg::OpenJob(const QString& path) {
+    m_jobPathEdit->setText(path);
+    QCoreApplication::postEvent(this, new CommandEvent(ID_LOAD_JOB, 1));
+}
+
 void CLumikorDlg::OnBnClickedOpenFile() {
-    if (!m_pFileDialog || m_pFileDialog->exec() != QDialog::Accepted) return;
+    if (m_loading || !m_pFileDialog) return;
+    // The chooser opens where the drawn job lies; with none, where it was.
+    if (!m_drawnJobPath.isEmpty()) {
+        m_pFileDialog->setDirectory(QFileInfo(m_drawnJobPath).absolutePath());
+    }
+    if (m_pFileDialog->exec() != QDialog::Accepted) return;
     const QStringList chosen = m_pFileDialog->selectedFiles();
     if (chosen.isEmpty()) return;
     m_jobPathEdit->setText(chosen.front());
@@ -328,16 +440,96 @@ void CLumikorDlg::OnBnClickedOpenFile() {
 
 void CLumikorDlg::OnBnClickedRedraw() { LoadAndDraw(m_jobPathEdit->text()); }
 
-int CLumikorDlg::LoadAndDraw(const QString& path) {
+int CLumikorDlg::LoadAndDraw(const QString& path) { return Load(path, false); }
+
+int CLumikorDlg::Load(const QString& path, bool reload) {
+    // No load inside another: whatever reaches here while a job is drawn (a
+    // posted command, a shortcut, a file notice) is dropped.
+    if (m_loading) return 0;
+    QElapsedTimer clock;
+    clock.start();
+    // Taken before the read, so that a change while the job is drawn is a
+    // change still to be shown.
+    const FileStamp stamp = FileStamp::Of(path);
+    errno = 0;
     std::uint32_t length = 0;
     std::uint8_t* buffer = LoadFileToBuffer(QFile::encodeName(path).constData(), &length);
-    if (buffer == nullptr) return 0;
+    if (buffer == nullptr) {
+        SetStatus(CannotOpenText(path, OpenFailureReason(errno)));
+        return 0;
+    }
+    const QString fileName = QFileInfo(path).fileName();
+    BeginLoad(fileName);
     m_display.DrawJob(buffer, length);
+    const bool stopped = m_screen->Stopped();
+    EndLoad();
+    // A stopped animation presented nothing after the stop.
+    if (stopped) m_display.PresentAll();
     FreeFileBuffer(buffer);
+    SetDrawnJob(path, stamp);
+    SetStatus(LoadedText({fileName, length, clock.elapsed(), m_display.GetErrorFlags(),
+                          m_display.GetUnknownCount(), stopped, reload}));
     return 1;
 }
 
+void CLumikorDlg::BeginLoad(const QString& fileName) {
+    m_focusBeforeLoad = focusWidget();
+    SetStatus(DrawingText(fileName));
+    m_stopButton->show();
+    // Before the controls go off, so that an edit left now still hands its
+    // value to the display for this load.
+    m_stopButton->setFocus();
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        if (!IsBackdrop(kMainDialogControls[i].kind)) m_controls[i]->setEnabled(false);
+    }
+    m_loading = true;
+    m_screen->Resume();
+}
+
+void CLumikorDlg::EndLoad() {
+    m_loading = false;
+    m_screen->Resume();
+    for (std::size_t i = 0; i < m_controls.size(); ++i) m_controls[i]->setEnabled(true);
+    m_stopButton->hide();
+    if (m_focusBeforeLoad) m_focusBeforeLoad->setFocus();
+}
+
+void CLumikorDlg::SetDrawnJob(const QString& path, const FileStamp& stamp) {
+    m_drawnJobPath = path;
+    if (path.isEmpty()) {
+        setWindowTitle(kCaption);
+        m_watcher->Forget();
+        return;
+    }
+    setWindowTitle(kCaption + QStringLiteral(" — ") + QFileInfo(path).fileName());
+    m_watcher->Watch(path, stamp);
+}
+
+void CLumikorDlg::OnJobFileChanged(const FileStamp& now) {
+    if (m_loading) {
+        m_watcher->Retry();
+        return;
+    }
+    const QString path = m_watcher->Path();
+    if (!now.exists) {
+        m_watcher->Acknowledge(now);
+        SetStatus(VanishedText(path));
+        return;
+    }
+    // A file that cannot be read now is reported once; its next change is
+    // tried again.
+    if (!Load(path, true)) m_watcher->Acknowledge(now);
+}
+
+void CLumikorDlg::SetStatus(const QString& text) {
+    m_statusText = text;
+    m_statusLine->setText(
+        m_statusLine->fontMetrics().elidedText(text, Qt::ElideRight, m_statusLine->width()));
+    m_statusLine->setToolTip(text);
+}
+
 void CLumikorDlg::ApplyModelEdits() {
+    if (m_loading) return;
     if (GetWindowInt(m_widthEdit) == 0 || GetWindowInt(m_heightEdit) == 0 ||
         GetWindowInt(m_resolutionEdit) == 0) {
         return;
@@ -353,6 +545,9 @@ void CLumikorDlg::ApplyModelEdits() {
     m_display.ClearCanvas();
     m_display.ClearBed();
     m_display.PresentAll();
+    // The bed is empty now: no job's name belongs on its picture.
+    SetDrawnJob({}, {});
+    SetStatus(ModelText(model, m_display.GetBedWidthDots(), m_display.GetBedHeightDots()));
 }
 
 void CLumikorDlg::OnCbnSelendokModel() {
@@ -406,13 +601,25 @@ void CLumikorDlg::OnEnKillfocusOffset() {
 }
 
 void CLumikorDlg::OnBnClickedSaveImage() {
-    const QString jobPath = m_jobPathEdit->text();
-    if (jobPath.isEmpty()) return;
-    std::string path = QFile::encodeName(jobPath).toStdString();
-    if (!ReplaceExtension(&path, "bmp")) return;
+    if (m_loading) return;
+    // Named after the job on the canvas, never after a path typed since.
+    if (m_drawnJobPath.isEmpty()) {
+        SetStatus(NothingToSaveText());
+        return;
+    }
+    std::string path = QFile::encodeName(m_drawnJobPath).toStdString();
+    if (!ReplaceExtension(&path, "bmp")) {
+        SetStatus(NoImageNameText(m_drawnJobPath));
+        return;
+    }
+    const QString imagePath = QFile::decodeName(path.c_str());
     std::string error;
-    if (m_display.SaveImage(path.c_str(), &error)) return;
-    QMessageBox::critical(this, windowTitle(),
+    if (m_display.SaveImage(path.c_str(), &error)) {
+        SetStatus(SavedText(imagePath));
+        return;
+    }
+    SetStatus(NotSavedText(imagePath));
+    QMessageBox::critical(this, kCaption,
                           QStringLiteral("The image could not be saved to %1.\n%2")
-                              .arg(QFile::decodeName(path.c_str()), QString::fromStdString(error)));
+                              .arg(imagePath, QString::fromStdString(error)));
 }

@@ -1,140 +1,17 @@
 // The main dialog driven as a user would, on Qt's offscreen platform.
-#include "app/lumikor_dlg.h"
-
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFocusEvent>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "tests/support/job_writer.h"
-#include "tests/support/temp_dir.h"
-#include "ui/dialog_template.h"
+#include "tests/dialog/dialog_fixture.h"
 
 namespace {
-
-constexpr char kExampleIni[] =
-    "[MODEL_LIST]\nNo=4\nItem_1=Desk 400\nItem_2=Bench 1000\nItem_4=Spare\n"
-    "[Desk 400]\nWidth=400\nHeight=300\nResolution=500\n"
-    "[Zero]\nWidth=0\n";
-
-// Acts on the modal window of type T as soon as it shows, from inside its
-// event loop.
-template <typename T>
-void WhenModal(std::function<void(T*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (window == nullptr || !window->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        action(window);
-    });
-    timer->start();
-}
-
-// Runs each test in a fresh current directory (where the dialog looks for
-// its settings file) and restores the old one afterwards.
-class DialogTest : public testing::Test {
-protected:
-    DialogTest() : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(m_dir.Path());
-    }
-    ~DialogTest() override { std::filesystem::current_path(m_previous); }
-
-    CLumikorDlg& Dialog() {
-        if (!m_dialog) m_dialog.emplace();
-        return *m_dialog;
-    }
-    template <typename T>
-    T* Control(int id) {
-        auto* control = qobject_cast<T*>(Dialog().GetDlgItem(id));
-        EXPECT_NE(control, nullptr) << id;
-        return control;
-    }
-    QString Text(int id) { return Control<QLineEdit>(id)->text(); }
-    void SetText(int id, const QString& text) { Control<QLineEdit>(id)->setText(text); }
-    void Click(int id) { Control<QAbstractButton>(id)->click(); }
-    void LoseFocus(int id) {
-        QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(Control<QLineEdit>(id), &focusOut);
-    }
-    // Chooses a list entry as the user does: the keyboard moves the selection
-    // and the list reports it as activated.
-    void Choose(int id, int index) {
-        auto* combo = Control<QComboBox>(id);
-        combo->setCurrentIndex(index - 1);
-        QTest::keyClick(combo, index == 0 ? Qt::Key_Home : Qt::Key_Down);
-        ASSERT_EQ(combo->currentIndex(), index);
-    }
-
-    std::vector<std::uint8_t> CanvasBytes() {
-        const Canvas& canvas = Dialog().Display().GetCanvas();
-        const std::uint8_t* first = canvas.Row(0);
-        return {first, first + std::size_t(canvas.Stride()) * canvas.Height()};
-    }
-    Color Pixel(int x, int y) { return Dialog().Display().GetCanvas().GetPixel(x, y); }
-
-    std::string WriteJob(const std::string& name, const JobWriter& job) {
-        const auto& bytes = job.Bytes();
-        return m_dir.Write(name, std::string(bytes.begin(), bytes.end()));
-    }
-
-    TempDir m_dir;
-
-private:
-    std::filesystem::path m_previous;
-    std::optional<CLumikorDlg> m_dialog;
-};
-
-constexpr Color kGrey = 0xB4B4B4;  // the canvas outside the bed (BGR bytes 180)
-constexpr Color kWhite = 0xFFFFFF;
-
-// A cut square from (1000, 1000) to (11000, 11000) dots.
-JobWriter SquareJob() {
-    JobWriter job;
-    job.Magic()
-        .MoveAbsolute(1000, 1000)
-        .PenDown()
-        .LineRelative(10000, 0)
-        .LineRelative(0, 10000)
-        .LineRelative(-10000, 0)
-        .LineRelative(0, -10000)
-        .PenUp()
-        .Trailer();
-    return job;
-}
-
-// The display the dialog drives, built headlessly and driven the same way.
-struct Reference {
-    CanvasDesc desc{kDefaultCanvasWidth, kDefaultCanvasHeight, nullptr, IDC_DISPLAY_AREA};
-    CJobDisplay display;
-    explicit Reference(const ModelInfo& model) {
-        display.SetCanvas(&desc);
-        display.SetModel(&model);
-    }
-    std::vector<std::uint8_t> Draw(const std::vector<std::uint8_t>& job) {
-        display.DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
-        const Canvas& canvas = display.GetCanvas();
-        return {canvas.Row(0), canvas.Row(0) + std::size_t(canvas.Stride()) * canvas.Height()};
-    }
-};
 
 TEST_F(DialogTest, StartsWithTheDefaultModelWhateverTheSettingsList) {
     m_dir.Write("Lumikor.ini", kExampleIni);
@@ -401,22 +278,28 @@ TEST_F(DialogTest, SaveImageWritesNextToTheJob) {
     const std::filesystem::path saved = m_dir.Path() / "part.bmp";
     ASSERT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(std::filesystem::file_size(saved), 1491726u);
+    EXPECT_EQ(Dialog().StatusText().toStdString(), "Saved " + saved.string());
 
-    // No '.' in the name, or no name: nothing is saved and nothing is said.
+    // A job without '.' in its name gives no image name: nothing is saved,
+    // and the status line says why.
     std::filesystem::remove(saved);
-    for (const char* path : {"part", ""}) {
-        SetText(IDC_JOB_PATH, path);
-        Click(IDC_SAVE_IMAGE);
-    }
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("part", SquareJob())));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
         ++files;
     }
-    EXPECT_EQ(files, 1);  // the job alone
+    EXPECT_EQ(files, 2);  // the two jobs alone
+    EXPECT_TRUE(Dialog().StatusText().startsWith("Nothing saved: "))
+        << Dialog().StatusText().toStdString();
 }
 
 TEST_F(DialogTest, SaveImageFailureIsReportedWithTheFileAndReason) {
-    SetText(IDC_JOB_PATH, m_dir.Path().c_str() + QString("/no-such-dir/part.prn"));
+    std::filesystem::create_directory(m_dir.Path() / "gone");
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("gone/part.prn", SquareJob())));
+    Click(IDC_REDRAW);
+    std::filesystem::remove_all(m_dir.Path() / "gone");
     QString title;
     QString text;
     WhenModal<QMessageBox>([&](QMessageBox* box) {
@@ -426,8 +309,10 @@ TEST_F(DialogTest, SaveImageFailureIsReportedWithTheFileAndReason) {
     });
     Click(IDC_SAVE_IMAGE);
     EXPECT_EQ(title, "Lumikor 20140527");
-    EXPECT_TRUE(text.contains("no-such-dir/part.bmp")) << text.toStdString();
+    EXPECT_TRUE(text.contains("gone/part.bmp")) << text.toStdString();
     EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
+    EXPECT_TRUE(Dialog().StatusText().startsWith("Not saved: "))
+        << Dialog().StatusText().toStdString();
 }
 
 TEST_F(DialogTest, EnterAndEscapeEndTheDialog) {
