@@ -28,6 +28,7 @@
 #include "app/canvas_view.h"
 #include "app/control_tips.h"
 #include "app/dialog_font.h"
+#include "app/frame_fit.h"
 #include "app/interruptible_screen.h"
 #include "app/job_watcher.h"
 #include "app/status_text.h"
@@ -48,6 +49,8 @@ constexpr std::int32_t kStatusTopDu = 498;
 constexpr std::int32_t kStatusHeightDu = 12;
 constexpr std::int32_t kStopWidthDu = 40;
 constexpr std::int32_t kDialogWithStatusHeightDu = kStatusTopDu + kStatusHeightDu + 4;
+// The room between a frame and the controls it holds.
+constexpr std::int32_t kFrameMarginDu = 3;
 
 // A command message posted to the dialog, delivered by the event loop.
 class CommandEvent : public QEvent {
@@ -182,6 +185,8 @@ void CLumikorDlg::CreateControls() {
         if (const char* tip = ControlTip(item.id)) control->setToolTip(QString::fromUtf8(tip));
         m_controls.push_back(control);
     }
+    FitFramesToContents(kMainDialogControls, m_controls,
+                        DialogUnitsToPixels(0, 0, kFrameMarginDu, 0, units).w);
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         if (IsBackdrop(kMainDialogControls[i].kind)) m_controls[i]->lower();
     }
@@ -214,19 +219,20 @@ void CLumikorDlg::CreateControls() {
 }
 
 void CLumikorDlg::CreateStatusLine(const DialogBaseUnits& units) {
-    const DialogItem* frame = FindControlSpec(1014);  // "Display Area"
-    const PixelRect line = DialogUnitsToPixels(frame->x, kStatusTopDu, frame->w - kStopWidthDu - 4,
-                                               kStatusHeightDu, units);
+    // As wide as the display area's frame, as it stands after fitting.
+    const QRect frame = GetDlgItem(1014)->geometry();
+    const PixelRect row =
+        DialogUnitsToPixels(0, kStatusTopDu, kStopWidthDu, kStatusHeightDu, units);
+    const int gap = DialogUnitsToPixels(0, 0, 4, 0, units).w;
     m_statusLine = new QLabel(this);
-    m_statusLine->setGeometry(line.x, line.y, line.w, line.h);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setGeometry(frame.x(), row.y, frame.width() - row.w - gap, row.h);
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_statusLine->setTextFormat(Qt::PlainText);
 
-    const PixelRect stop = DialogUnitsToPixels(frame->x + frame->w - kStopWidthDu, kStatusTopDu,
-                                               kStopWidthDu, kStatusHeightDu, units);
     m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
     m_stopButton->setAutoDefault(false);
-    m_stopButton->setGeometry(stop.x, stop.y, stop.w, stop.h);
+    m_stopButton->setGeometry(frame.right() + 1 - row.w, row.y, row.w, row.h);
     m_stopButton->setToolTip(
         QStringLiteral("End the animation and draw the rest at once (Escape)"));
     m_stopButton->hide();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
@@ -93,6 +94,46 @@ TEST_F(DialogTest, LayoutFollowsTheControlTable) {
     EXPECT_EQ(shot.pixelColor(corner + QPoint(5, 5)), QColor(255, 255, 255));
     EXPECT_EQ(shot.pixelColor(corner + QPoint(900, 610)), QColor(180, 180, 180));
     EXPECT_NE(shot.pixelColor(corner + QPoint(-3, 5)), QColor(255, 255, 255));
+}
+
+TEST_F(DialogTest, EveryTextFitsInsideItsFrameAndTheStatusLineUnderTheDisplayArea) {
+    CLumikorDlg& dialog = Dialog();
+    const auto inside = [](const DialogItem& inner, const DialogItem& outer) {
+        return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+               inner.y + inner.h <= outer.y + outer.h;
+    };
+    for (const DialogItem& frame : kMainDialogControls) {
+        if (frame.kind != ControlKind::GroupBox) continue;
+        const QWidget* box = dialog.GetDlgItem(frame.id);
+        EXPECT_GE(box->width(), box->minimumSizeHint().width()) << frame.caption << ": title cut";
+        for (const DialogItem& item : kMainDialogControls) {
+            // Unit labels share one identifier, so they cannot be told apart here.
+            if (&item == &frame || !inside(item, frame) || (item.style & kStyleHidden) ||
+                item.id == IDC_STATIC) {
+                continue;
+            }
+            const QWidget* control = dialog.GetDlgItem(item.id);
+            QRect needed = control->geometry();
+            if (item.kind == ControlKind::Label || item.kind == ControlKind::CheckBox) {
+                needed.setWidth(std::max(needed.width(), control->sizeHint().width()));
+            }
+            EXPECT_TRUE(box->geometry().contains(needed))
+                << item.id << " crosses " << frame.caption;
+        }
+    }
+    // Frames side by side do not run into each other, and the canvas keeps
+    // its corner inside the display area's frame.
+    const QRect option = dialog.GetDlgItem(1013)->geometry();
+    const QRect area = dialog.GetDlgItem(1014)->geometry();
+    EXPECT_LT(option.right(), area.left());
+    EXPECT_LT(area.left(), dialog.GetDlgItem(IDC_DISPLAY_AREA)->x());
+
+    const QWidget* status = dialog.findChild<QLabel*>("statusLine");
+    ASSERT_NE(status, nullptr);
+    EXPECT_GT(status->y(), area.bottom());
+    EXPECT_LE(status->geometry().bottom(), dialog.height());
+    EXPECT_EQ(status->x(), area.x());
+    EXPECT_LE(dialog.StopButton()->geometry().right(), area.right());
 }
 
 TEST_F(DialogTest, SettingAppliesValidModelsAndRefusesTheRest) {
