@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     job.Trailer();
     const auto& bytes = job.Bytes();
     std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return out.good() ? 0 : 1;
 }

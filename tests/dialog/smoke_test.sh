@@ -111,8 +111,8 @@ escape_during_animation() {
 }
 
 # The window must be gone within 200 ms of the second Escape. The machine
-# may be shared: a slow answer is measured again, up to three times.
-for attempt in 1 2 3; do
+# may be shared: a slow answer is measured again, up to five times.
+for attempt in 1 2 3 4 5; do
     elapsed=$(escape_during_animation)
     echo "first Escape to the window closing: $elapsed ms (attempt $attempt)"
     [ "$elapsed" -le 250 ] && exit 0
