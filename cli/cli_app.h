@@ -19,6 +19,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitCannotRead = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitJobErrors = 3;
+// --strict: the job has no error bits but does not fit the bed or has warnings.
+inline constexpr int kExitStrict = 4;
 
 // Parses the arguments and runs the chosen subcommand; returns the status.
 int RunCli(int argc, const char* const* argv, CliContext& context, RegisterCommands registerAll);

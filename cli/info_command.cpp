@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/describe.h"
+#include "cli/extents_report.h"
 #include "cli/job_walker.h"
 #include "cli/read_file.h"
 #include "parser/job_format.h"
@@ -88,7 +89,7 @@ Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
 }
 
 void WriteText(const std::string& path, const ParserState& s, const CInfoWalker& walker,
-               std::ostream& out) {
+               const ExtentsReport& extents, std::ostream& out) {
     const bool magicOk =
         (s.errorFlags & jobformat::kErrorBadMagic) == 0 && !(s.dataSize < jobformat::kMagicSize);
     out << "Job:            " << path << '\n';
@@ -119,24 +120,55 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
         << ", run-length threshold "
         << (s.rleBase == 0 ? jobformat::kDefaultRleThreshold : s.rleBase) << '\n';
     out << "Last pen:       " << s.penNumber << '\n';
+    WriteExtentsText(extents, out);
 }
 
 }  // namespace
 
+Json InfoJson(std::span<const std::uint8_t> job, const InfoPlacement& placement) {
+    CInfoWalker walker;
+    walker.Walk(job);
+    Json json = SummaryJson(walker.State(), walker);
+    json["extents"] =
+        ExtentsJson(MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY));
+    return json;
+}
+
+bool ReadPlacement(const std::string& model, const std::string& offset, InfoPlacement& placement,
+                   std::string& error) {
+    std::int32_t displacement[2] = {};
+    if (!ReadModelOption(model, placement.bed, error)) return false;
+    if (!ReadIntOption("--offset", offset, "X,Y", displacement, error)) return false;
+    placement.offsetX = displacement[0];
+    placement.offsetY = displacement[1];
+    return true;
+}
+
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
+    InfoPlacement placement;
+    std::string error;
+    if (!ReadPlacement(options.model, options.offset, placement, error)) {
+        err << "lumikor-cli info: " << error << '\n';
+        return kExitUsage;
+    }
     std::vector<std::uint8_t> job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
 
     CInfoWalker walker;
     walker.Walk(job);
     const ParserState state = walker.State();
-    const int status = state.errorFlags == 0 ? kExitOk : kExitJobErrors;
+    const ExtentsReport extents =
+        MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY);
+    int status = state.errorFlags == 0 ? kExitOk : kExitJobErrors;
+    if (status == kExitOk && options.strict && !extents.fit.Fits()) status = kExitStrict;
 
     if (!options.json && !options.trace) {
-        WriteText(options.jobPath, state, walker, out);
+        WriteText(options.jobPath, state, walker, extents, out);
         return status;
     }
-    const std::string summary = SummaryJson(state, walker).dump(2);
+    Json json = SummaryJson(state, walker);
+    json["extents"] = ExtentsJson(extents);
+    const std::string summary = json.dump(2);
     if (!options.trace) {
         out << summary << '\n';
         return status;
@@ -157,6 +189,11 @@ void RegisterInfoCommand(CLI::App& app, CliContext& context) {
     info->add_flag("--json", options->json, "Print the parser's fields as one JSON object");
     info->add_flag("--trace", options->trace,
                    "JSON with every hook in raising order (implies --json)");
+    info->add_option("--model", options->model, "Bed WIDTH,HEIGHT in mm and DPI for the extents")
+        ->capture_default_str();
+    info->add_option("--offset", options->offset, "Displacement X,Y in dots, as render adds it")
+        ->capture_default_str();
+    info->add_flag("--strict", options->strict, "Exit 4 when the job does not fit the bed");
     info->callback(
         [options, &context] { context.status = RunInfo(*options, context.out, context.err); });
 }

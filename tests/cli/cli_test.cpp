@@ -66,11 +66,11 @@ TEST(InfoCommandTest, JsonHasExactlyTheParserFields) {
     std::vector<std::string> keys;  // in the order printed
     for (const auto& item : printed.items()) keys.push_back(item.key());
     const std::vector<std::string> expected = {
-        "size",    "errorFlags", "unknownCount", "checksumSum", "checksumStored",
-        "pos",     "fileName",   "penNumber",    "bitMode",     "dotStep",
-        "rleBase", "escMBit4",   "escOBit4",     "escOBit0",    "escH",
-        "escR",    "escY",       "escJ",         "escS",        "escP",
-        "penDown", "escQ",       "escT",         "escLowV",     "hooks"};
+        "size",     "errorFlags", "unknownCount", "checksumSum", "checksumStored", "pos",
+        "fileName", "penNumber",  "bitMode",      "dotStep",     "rleBase",        "escMBit4",
+        "escOBit4", "escOBit0",   "escH",         "escR",        "escY",           "escJ",
+        "escS",     "escP",       "penDown",      "escQ",        "escT",           "escLowV",
+        "hooks",    "extents"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(info["fileName"], "caf\xC3\xA9");  // Latin-1 e-acute as UTF-8
     EXPECT_EQ(info["penNumber"], 3);
