@@ -152,70 +152,76 @@ void DescribeCommand(const StreamItem& item, std::ostream& line) {
     }
 }
 
+void DescribeTrailer(const StreamItem& item, const TrailerFigures& figures, std::ostream& line) {
+    line << CommandName(item.prefix, 'B') << " trailer: ";
+    switch (item.trailer) {
+        case TrailerOutcome::kPassed:
+            line << "ok, checksum " << figures.checksumSum << ", length " << figures.dataSize;
+            return;
+        case TrailerOutcome::kTagCutShort:
+            line << "tag cut short by the end of the job";
+            return;
+        case TrailerOutcome::kTagMismatch:
+            line << "tag is not 'Y' 'E'";
+            return;
+        case TrailerOutcome::kChecksumCutShort:
+            line << "checksum cut short by the end of the job";
+            return;
+        case TrailerOutcome::kChecksumMismatch:
+            line << "checksum mismatch, computed " << figures.checksumSum << ", stored "
+                 << figures.checksumStored;
+            return;
+        case TrailerOutcome::kLengthCutShort:
+            line << "checksum ok (" << figures.checksumSum
+                 << "), total length cut short by the end of the job";
+            return;
+        case TrailerOutcome::kLengthMismatch:
+            line << "checksum ok (" << figures.checksumSum << "), total length "
+                 << ReadU32BE(item.bytes, item.length - 4) << " differs from the job size "
+                 << figures.dataSize;
+            return;
+    }
+}
+
 class CDumpWalker : public CJobWalker {
 public:
     explicit CDumpWalker(std::ostream& out) : m_out(out) {}
 
 protected:
     void OnItem(const StreamItem& item) override {
-        char position[32];
-        std::snprintf(position, sizeof position, "%10u %8u  ", item.offset, item.length);
-        std::ostringstream line;
-        switch (item.kind) {
-            case ItemKind::kMagic:
-                line << "magic " << (item.magicOk ? "ok" : "bad: ")
-                     << (item.magicOk ? "" : Hex(item.bytes, item.length));
-                break;
-            case ItemKind::kUnknownRun:
-                line << item.length << " unknown byte" << (item.length == 1 ? "" : "s") << ": "
-                     << Hex(item.bytes, item.length);
-                break;
-            case ItemKind::kTrailer:
-                DescribeTrailer(item, line);
-                break;
-            case ItemKind::kCommand:
-                DescribeCommand(item, line);
-                break;
-        }
-        m_out << position << line.str() << '\n';
+        m_out << DumpLine(item, TrailerFigures{m_checksumSum, m_checksumStored, m_dataSize})
+              << '\n';
     }
 
 private:
-    void DescribeTrailer(const StreamItem& item, std::ostream& line) const {
-        line << CommandName(item.prefix, 'B') << " trailer: ";
-        switch (item.trailer) {
-            case TrailerOutcome::kPassed:
-                line << "ok, checksum " << m_checksumSum << ", length " << m_dataSize;
-                return;
-            case TrailerOutcome::kTagCutShort:
-                line << "tag cut short by the end of the job";
-                return;
-            case TrailerOutcome::kTagMismatch:
-                line << "tag is not 'Y' 'E'";
-                return;
-            case TrailerOutcome::kChecksumCutShort:
-                line << "checksum cut short by the end of the job";
-                return;
-            case TrailerOutcome::kChecksumMismatch:
-                line << "checksum mismatch, computed " << m_checksumSum << ", stored "
-                     << m_checksumStored;
-                return;
-            case TrailerOutcome::kLengthCutShort:
-                line << "checksum ok (" << m_checksumSum
-                     << "), total length cut short by the end of the job";
-                return;
-            case TrailerOutcome::kLengthMismatch:
-                line << "checksum ok (" << m_checksumSum << "), total length "
-                     << ReadU32BE(item.bytes, item.length - 4) << " differs from the job size "
-                     << m_dataSize;
-                return;
-        }
-    }
-
     std::ostream& m_out;
 };
 
 }  // namespace
+
+std::string DumpLine(const StreamItem& item, const TrailerFigures& figures) {
+    char position[32];
+    std::snprintf(position, sizeof position, "%10u %8u  ", item.offset, item.length);
+    std::ostringstream line;
+    line << position;
+    switch (item.kind) {
+        case ItemKind::kMagic:
+            line << "magic " << (item.magicOk ? "ok" : "bad: ")
+                 << (item.magicOk ? "" : Hex(item.bytes, item.length));
+            break;
+        case ItemKind::kUnknownRun:
+            line << item.length << " unknown byte" << (item.length == 1 ? "" : "s") << ": "
+                 << Hex(item.bytes, item.length);
+            break;
+        case ItemKind::kTrailer:
+            DescribeTrailer(item, figures, line);
+            break;
+        case ItemKind::kCommand:
+            DescribeCommand(item, line);
+            break;
+    }
+    return line.str();
+}
 
 int RunDump(const std::string& jobPath, std::ostream& out, std::ostream& err) {
     std::vector<std::uint8_t> job;

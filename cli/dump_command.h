@@ -6,6 +6,19 @@
 #include <string>
 
 #include "cli/cli_app.h"
+#include "cli/job_walker.h"
+
+// The trailer figures a listing line reports: the parser's, as they stand
+// when the trailer's check has ended.
+struct TrailerFigures {
+    std::uint32_t checksumSum = 0;
+    std::uint32_t checksumStored = 0;
+    std::uint32_t dataSize = 0;
+};
+
+// One line of the listing, without the newline: offset, length and what the
+// item is.
+std::string DumpLine(const StreamItem& item, const TrailerFigures& figures);
 
 // Exit status as for info: 0, 3 when the job has error bits, 1 unreadable.
 int RunDump(const std::string& jobPath, std::ostream& out, std::ostream& err);

@@ -62,7 +62,8 @@ Json BoxJson(const BedModel& bed, const DotBox& box) {
         return RoundedMillimetres(bed, static_cast<double>(dots));
     };
     return Json{
-        {"dots", {{"left", box.left}, {"bottom", box.bottom}, {"right", box.right}, {"top", box.top}}},
+        {"dots",
+         {{"left", box.left}, {"bottom", box.bottom}, {"right", box.right}, {"top", box.top}}},
         {"mm",
          {{"left", mm(box.left)},
           {"bottom", mm(box.bottom)},
@@ -103,8 +104,8 @@ std::vector<std::string> OverhangWords(const ExtentsReport& report) {
         const Kind* furthest = nullptr;
         for (const Kind& kind : kKinds) {
             const double amount = report.fit.*kind.overhang.*side.amount;
-            if (amount > 0 && (furthest == nullptr ||
-                               amount > report.fit.*furthest->overhang.*side.amount)) {
+            if (amount > 0 &&
+                (furthest == nullptr || amount > report.fit.*furthest->overhang.*side.amount)) {
                 furthest = &kind;
             }
         }
@@ -113,12 +114,12 @@ std::vector<std::string> OverhangWords(const ExtentsReport& report) {
             return OneDecimal(Millimetres(report.bed, report.fit.*kind.overhang.*side.amount));
         };
         std::string sentence = std::string(furthest->name) + " reach " + mm(*furthest) +
-                               " mm past the " + side.name + " edge of the " +
-                               BedWords(report.bed);
+                               " mm past the " + side.name + " edge of the " + BedWords(report.bed);
         std::string others;
         for (const Kind& kind : kKinds) {
             if (&kind == furthest || report.fit.*kind.overhang.*side.amount <= 0) continue;
-            others += (others.empty() ? "" : ", ") + std::string(kind.name) + " " + mm(kind) + " mm";
+            others +=
+                (others.empty() ? "" : ", ") + std::string(kind.name) + " " + mm(kind) + " mm";
         }
         if (!others.empty()) sentence += " (" + others + ")";
         sentences.push_back(sentence);
@@ -150,7 +151,8 @@ Json ExtentsJson(const ExtentsReport& report) {
         if (!edges.Any()) continue;
         Json sides = Json::object();
         for (const Side& side : kSides) {
-            if (edges.*side.amount > 0) sides[side.name] = RoundedMillimetres(bed, edges.*side.amount);
+            if (edges.*side.amount > 0)
+                sides[side.name] = RoundedMillimetres(bed, edges.*side.amount);
         }
         overhang[kind.key] = sides;
     }

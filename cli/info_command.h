@@ -15,7 +15,7 @@ struct InfoOptions {
     std::string jobPath;
     bool json = false;
     bool trace = false;                   // with json: every hook in raising order
-    std::string model = "1000,600,1000";  // width mm, height mm, dots per inch
+    std::string model = ModelText(DefaultModel());  // width mm, height mm, dots per inch
     std::string offset = "0,0";           // dots, as render takes it
     bool strict = false;                  // a job that does not fit fails
 };

@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/cli_app.h"
+#include "cli/diff_command.h"
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
 #include "cli/models_command.h"
@@ -13,6 +14,7 @@ namespace {
 void RegisterAll(CLI::App& app, CliContext& context) {
     RegisterInfoCommand(app, context);
     RegisterDumpCommand(app, context);
+    RegisterDiffCommand(app, context);
     RegisterModelsCommand(app, context);
     RegisterRenderCommand(app, context);
     RegisterThumbnailCommand(app, context);

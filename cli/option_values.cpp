@@ -38,11 +38,7 @@ bool ReadIntOption(const std::string& name, const std::string& text, const char*
 bool ReadModelOption(const std::string& text, BedModel& bed, std::string& error) {
     std::int32_t values[3] = {};
     if (!ReadIntOption("--model", text, "WIDTH,HEIGHT,DPI", values, error)) return false;
-    ModelInfo model;
-    model.width = values[0];
-    model.height = values[1];
-    model.resolution = values[2];
-    model.resolutionY = values[2];
+    const ModelInfo model = MakeModel(values[0], values[1], values[2]);
     const bool positive = model.width >= 1 && model.height >= 1 && model.resolution >= 1;
     const std::int32_t widthDots = positive ? BedDots(model.width, model.resolution) : 0;
     const std::int32_t heightDots = positive ? BedDots(model.height, model.resolution) : 0;
@@ -52,4 +48,9 @@ bool ReadModelOption(const std::string& text, BedModel& bed, std::string& error)
     }
     bed = BedModel{model, widthDots, heightDots};
     return true;
+}
+
+std::string ModelText(const ModelInfo& model) {
+    return std::to_string(model.width) + ',' + std::to_string(model.height) + ',' +
+           std::to_string(model.resolution);
 }

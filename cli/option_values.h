@@ -29,3 +29,6 @@ struct BedModel {
 // --model W,H,DPI: false, with the message in error, when the text is not
 // three integers or gives no bed of at least one dot each way.
 bool ReadModelOption(const std::string& text, BedModel& bed, std::string& error);
+
+// The model as --model takes it: "WIDTH,HEIGHT,DPI".
+std::string ModelText(const ModelInfo& model);

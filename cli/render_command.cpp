@@ -2,13 +2,12 @@
 
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <vector>
 
 #include "cli/describe.h"
+#include "cli/option_values.h"
 #include "cli/png_file.h"
 #include "cli/read_file.h"
 #include "cli/render_view.h"
@@ -16,34 +15,6 @@
 #include "display/job_display.h"
 
 namespace {
-
-enum class ImageFormat { kNone, kBmp, kPng };
-
-ImageFormat FormatOf(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return ImageFormat::kNone;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == "bmp") return ImageFormat::kBmp;
-    if (ext == "png") return ImageFormat::kPng;
-    return ImageFormat::kNone;
-}
-
-// Exactly values.size() comma-separated 32-bit integers, nothing else.
-bool ParseIntList(const std::string& text, std::span<std::int32_t> values) {
-    const char* p = text.data();
-    const char* const end = text.data() + text.size();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) {
-            if (p == end || *p != ',') return false;
-            ++p;
-        }
-        const auto [next, ec] = std::from_chars(p, end, values[i]);
-        if (ec != std::errc()) return false;
-        p = next;
-    }
-    return p == end;
-}
 
 int UsageError(std::ostream& err, const std::string& message) {
     err << "lumikor-cli render: " << message << '\n';
@@ -64,58 +35,80 @@ std::int32_t ColorModeOf(const std::string& name) {
 
 }  // namespace
 
-int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream& err) {
-    const ImageFormat format = FormatOf(options.outPath);
-    if (format == ImageFormat::kNone) return UsageError(err, "OUT must end in .bmp or .png");
-    std::array<std::int32_t, 3> model{};
+ImageFormat ImageFormatOf(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos) return ImageFormat::kNone;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "bmp") return ImageFormat::kBmp;
+    if (ext == "png") return ImageFormat::kPng;
+    return ImageFormat::kNone;
+}
+
+int SetUpRender(const RenderOptions& options, CJobDisplay& display, RegionViewSettings& settings,
+                std::ostream& err) {
     std::array<std::int32_t, 2> canvasSize{};
     std::array<std::int32_t, 2> offset{};
-    if (!ParseIntList(options.model, model)) {
-        return UsageError(err, "--model takes WIDTH,HEIGHT,DPI as integers");
-    }
-    if (!ParseIntList(options.canvas, canvasSize)) {
-        return UsageError(err, "--canvas takes WIDTH,HEIGHT as integers");
-    }
-    if (!ParseIntList(options.offset, offset)) {
-        return UsageError(err, "--offset takes X,Y as integers");
+    BedModel bed;
+    std::string error;
+    if (!ReadModelOption(options.model, bed, error) ||
+        !ReadIntOption("--canvas", options.canvas, "WIDTH,HEIGHT", canvasSize, error) ||
+        !ReadIntOption("--offset", options.offset, "X,Y", offset, error)) {
+        return UsageError(err, error);
     }
 
     // The order of the main dialog's load: canvas, model, options, clear, parse.
-    auto display = std::make_unique<CJobDisplay>();
     const CanvasDesc desc{canvasSize[0], canvasSize[1], nullptr, 1015};
-    if (display->SetCanvas(&desc) == 0) {
+    if (display.SetCanvas(&desc) == 0) {
         return UsageError(err, "canvas " + options.canvas + " is not a drawable size");
     }
-    const ModelInfo modelInfo = MakeModel(model[0], model[1], model[2]);
-    if (display->SetModel(&modelInfo) == 0) {
+    if (display.SetModel(&bed.model) == 0) {
         return UsageError(err, "model " + options.model + " has no usable bed");
     }
-    display->SetDisplayMode(DisplayModeOf(options.display));
-    display->SetColorMode(ColorModeOf(options.color));
-    display->SetOffset(offset[0], offset[1]);
-    display->SetShowCutPath(options.cutPath ? 1 : 0);
-    display->SetShowStartPoint(options.startPoints ? 1 : 0);
-    if (WantsView(options)) {
-        RegionViewSettings settings;
-        settings.model = modelInfo;
-        settings.displayMode = DisplayModeOf(options.display);
-        settings.colorMode = ColorModeOf(options.color);
-        settings.offsetX = offset[0];
-        settings.offsetY = offset[1];
-        settings.showCutPath = options.cutPath ? 1 : 0;
-        settings.showStartPoint = options.startPoints ? 1 : 0;
-        return RunRenderView(options, settings, *display, err);
+    if (display.GetImageWidth() < 1 || display.GetImageHeight() < 1) {
+        return UsageError(err, "canvas " + options.canvas +
+                                   " leaves no room for the bed of model " + options.model + " (" +
+                                   std::to_string(display.GetImageWidth()) + " x " +
+                                   std::to_string(display.GetImageHeight()) + " pixels)");
     }
+    settings.model = bed.model;
+    settings.displayMode = DisplayModeOf(options.display);
+    settings.colorMode = ColorModeOf(options.color);
+    settings.offsetX = offset[0];
+    settings.offsetY = offset[1];
+    settings.showCutPath = options.cutPath ? 1 : 0;
+    settings.showStartPoint = options.startPoints ? 1 : 0;
+    display.SetDisplayMode(settings.displayMode);
+    display.SetColorMode(settings.colorMode);
+    display.SetOffset(settings.offsetX, settings.offsetY);
+    display.SetShowCutPath(settings.showCutPath);
+    display.SetShowStartPoint(settings.showStartPoint);
+    return kExitOk;
+}
+
+int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream& err) {
+    const ImageFormat format = ImageFormatOf(options.outPath);
+    if (format == ImageFormat::kNone) return UsageError(err, "OUT must end in .bmp or .png");
+    auto display = std::make_unique<CJobDisplay>();
+    RegionViewSettings settings;
+    if (const int status = SetUpRender(options, *display, settings, err); status != kExitOk) {
+        return status;
+    }
+    if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
     std::vector<std::uint8_t> job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
     display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
 
     WarnOfParseErrors(options.jobPath, display->GetErrorFlags(), err);
+    const std::vector<JobWarning> warnings = display->GetWarnings();
+    WriteWarnings(options.jobPath, warnings, err);
     const Canvas& canvas = display->GetCanvas();
     const std::int32_t width = options.wholeCanvas ? canvas.Width() : display->GetImageWidth();
     const std::int32_t height = options.wholeCanvas ? canvas.Height() : display->GetImageHeight();
-    return WritePicture(canvas, width, height, options.outPath, err);
+    const int written = WritePicture(canvas, width, height, options.outPath, err);
+    if (written != kExitOk) return written;
+    return options.strict && !warnings.empty() ? kExitStrict : kExitOk;
 }
 
 void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std::ostream& err) {
@@ -129,7 +122,7 @@ void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std
 int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
                  const std::string& path, std::ostream& err) {
     std::string error;
-    const int written = FormatOf(path) == ImageFormat::kBmp
+    const int written = ImageFormatOf(path) == ImageFormat::kBmp
                             ? WriteCanvasBitmap(canvas, width, height, path, &error)
                             : WriteCanvasPng(canvas, width, height, path, &error);
     if (written == 0) {

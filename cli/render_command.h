@@ -9,6 +9,7 @@
 
 #include "cli/cli_app.h"
 #include "display/job_display.h"
+#include "display/region_view.h"
 
 struct RenderOptions {
     std::string jobPath;
@@ -23,6 +24,7 @@ struct RenderOptions {
     std::string offset = "0,0";   // dots
     bool cutPath = false;
     bool startPoints = false;
+    bool strict = false;       // a job with warnings fails, once the picture is written
     bool wholeCanvas = false;  // the whole canvas, grey frame included, not just the bed
     // A region view instead (render_view.h); empty or 0 when not given.
     std::vector<std::int64_t> view;  // X0, Y0, X1, Y1 in dots
@@ -31,8 +33,21 @@ struct RenderOptions {
     std::string shade;  // any, coverage
 };
 
+enum class ImageFormat { kNone, kBmp, kPng };
+
+// The picture format named by the path's extension, in any case.
+ImageFormat ImageFormatOf(const std::string& path);
+
+// Sets the display up as render draws for these options (canvas, model, what
+// is drawn and how) and fills settings with the same choices for a region
+// view. A usage error (also a canvas that leaves no room for the bed) is
+// written to err and returns kExitUsage; else kExitOk.
+int SetUpRender(const RenderOptions& options, CJobDisplay& display, RegionViewSettings& settings,
+                std::ostream& err);
+
 // Exit status: 0 when written (a job with error bits too, with a warning),
-// 1 when the job cannot be read or OUT cannot be written, 2 on a usage error.
+// 1 when the job cannot be read or OUT cannot be written, 2 on a usage error;
+// with strict, 4 for a job with warnings (after the picture is written).
 int RunRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
 
 void RegisterRenderCommand(CLI::App& app, CliContext& context);

@@ -99,8 +99,8 @@ private:
         const Index offset = m_limit + 1;
         // Forward reach x on diagonal k = x - y at forward[offset + k];
         // backward reach (counted from the far corner) alike; -1: none yet.
-        std::fill(m_forward.begin() + offset - maxCost - 1, m_forward.begin() + offset + maxCost + 2,
-                  -1);
+        std::fill(m_forward.begin() + offset - maxCost - 1,
+                  m_forward.begin() + offset + maxCost + 2, -1);
         std::fill(m_backward.begin() + offset - maxCost - 1,
                   m_backward.begin() + offset + maxCost + 2, -1);
         m_forward[static_cast<std::size_t>(offset + 1)] = 0;

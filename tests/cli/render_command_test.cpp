@@ -15,6 +15,7 @@
 
 #include "cli/render_command.h"
 #include "tests/cli/cli_run.h"
+#include "tests/cli/png_reader.h"
 #include "tests/support/job_writer.h"
 
 namespace {
@@ -24,20 +25,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::uint32_t U32At(const Bytes& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
-}
-
-// The PNG's pixels as blue-green-red rows, top-down, without padding.
-Bytes DecodePng(const Bytes& file, std::uint32_t* width, std::uint32_t* height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) return {};
-    image.format = PNG_FORMAT_BGR;
-    Bytes pixels(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) return {};
-    *width = image.width;
-    *height = image.height;
-    return pixels;
 }
 
 class RenderCommandTest : public ::testing::Test {

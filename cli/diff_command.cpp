@@ -1,0 +1,239 @@
+#include "cli/diff_command.h"
+
+#include <algorithm>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <span>
+
+#include "cli/dump_command.h"
+#include "cli/info_command.h"
+#include "cli/job_walker.h"
+#include "cli/picture_diff.h"
+#include "cli/read_file.h"
+#include "cli/render_command.h"
+#include "cli/sequence_diff.h"
+#include "display/job_display.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kExitSame = 0;
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+
+// One side of the comparison.
+struct Side {
+    const std::string* path = nullptr;
+    std::vector<std::uint8_t> job;
+    std::string model;
+};
+
+// The items of a stream as fingerprints, with where each starts.
+struct StreamItems {
+    std::vector<std::uint64_t> fingerprints;
+    std::vector<std::uint32_t> offsets;
+};
+
+std::uint64_t Fingerprint(const StreamItem& item) {
+    // FNV-1a over what makes two items the same: kind, trailer outcome, bytes.
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    const auto add = [&hash](std::uint8_t byte) {
+        hash ^= byte;
+        hash *= 0x100000001B3u;
+    };
+    add(static_cast<std::uint8_t>(item.kind));
+    add(static_cast<std::uint8_t>(item.trailer));
+    for (std::uint32_t i = 0; i < item.length; ++i) add(item.bytes[i]);
+    return hash;
+}
+
+class CFingerprintWalker : public CJobWalker {
+public:
+    explicit CFingerprintWalker(StreamItems& items) : m_items(items) {}
+
+protected:
+    void OnItem(const StreamItem& item) override {
+        m_items.fingerprints.push_back(Fingerprint(item));
+        m_items.offsets.push_back(item.offset);
+    }
+
+private:
+    StreamItems& m_items;
+};
+
+// The dump line of the item with the given index, if the stream has one.
+class CLineWalker : public CJobWalker {
+public:
+    explicit CLineWalker(std::size_t index) : m_index(index) {}
+    const std::string& Line() const { return m_line; }
+
+protected:
+    void OnItem(const StreamItem& item) override {
+        if (m_seen++ != m_index) return;
+        m_line = DumpLine(item, TrailerFigures{m_checksumSum, m_checksumStored, m_dataSize});
+    }
+
+private:
+    std::size_t m_index;
+    std::size_t m_seen = 0;
+    std::string m_line;
+};
+
+std::string LineOf(std::span<const std::uint8_t> job, std::size_t index) {
+    CLineWalker walker(index);
+    walker.Walk(job);
+    return walker.Line();
+}
+
+// Every leaf of the two reports that differs, by its path ("extents.fits").
+void CompareReports(const Json& a, const Json& b, const std::string& path, Json& differences) {
+    if (a.is_object() && b.is_object()) {
+        for (const auto& [key, value] : a.items()) {
+            const std::string inner = path.empty() ? key : path + "." + key;
+            CompareReports(value, b.contains(key) ? b[key] : Json(), inner, differences);
+        }
+        for (const auto& [key, value] : b.items()) {
+            if (!a.contains(key)) CompareReports(Json(), value, path + "." + key, differences);
+        }
+        return;
+    }
+    if (a != b) differences.push_back(Json{{"field", path}, {"old", a}, {"new", b}});
+}
+
+Json CompareStreams(const Side& a, const Side& b) {
+    StreamItems itemsA;
+    StreamItems itemsB;
+    CFingerprintWalker(itemsA).Walk(a.job);
+    CFingerprintWalker(itemsB).Walk(b.job);
+    const SequenceDiff diff = DiffSequences(itemsA.fingerprints, itemsB.fingerprints);
+    Json json{{"identical", diff.Identical()},
+              {"itemsA", itemsA.fingerprints.size()},
+              {"itemsB", itemsB.fingerprints.size()}};
+    if (diff.Identical()) return json;
+    const std::size_t first = diff.commonPrefix;
+    const auto offsetIn = [first](const StreamItems& items, const Side& side) -> Json {
+        if (first < items.offsets.size()) return items.offsets[first];
+        return side.job.size();  // the stream ended: the difference is at its end
+    };
+    json["first"] = Json{{"item", first},
+                         {"offsetA", offsetIn(itemsA, a)},
+                         {"offsetB", offsetIn(itemsB, b)},
+                         {"lineA", LineOf(a.job, first)},
+                         {"lineB", LineOf(b.job, first)}};
+    json["changed"] = diff.changed;
+    json["inserted"] = diff.inserted;
+    json["removed"] = diff.removed;
+    json["exact"] = diff.exact;
+    return json;
+}
+
+int Trouble(std::ostream& err, const std::string& message) {
+    err << "lumikor-cli diff: " << message << '\n';
+    return kExitTrouble;
+}
+
+void WriteValue(std::ostream& out, const Json& value) {
+    out << (value.is_null() ? std::string("(none)") : value.dump());
+}
+
+void WriteText(const Json& result, std::ostream& out) {
+    const Json& reports = result["reports"];
+    out << "Parse reports:  " << (reports.empty() ? "same" : "differ") << '\n';
+    for (const Json& d : reports) {
+        out << "  " << d["field"].get<std::string>() << ": ";
+        WriteValue(out, d["old"]);
+        out << " \u2192 ";
+        WriteValue(out, d["new"]);
+        out << '\n';
+    }
+    const Json& streams = result["streams"];
+    if (streams["identical"].get<bool>()) {
+        out << "Commands:       same (" << streams["itemsA"] << " items)\n";
+    } else {
+        const Json& first = streams["first"];
+        out << "Commands:       differ from item " << first["item"] << ", offset "
+            << first["offsetA"] << " in A, " << first["offsetB"] << " in B\n";
+        const auto line = [](const Json& text) {
+            const std::string s = text.get<std::string>();
+            return s.empty() ? std::string("(the stream has ended)") : s;
+        };
+        out << "  A: " << line(first["lineA"]) << '\n';
+        out << "  B: " << line(first["lineB"]) << '\n';
+        out << "  " << streams["changed"] << " changed, " << streams["inserted"] << " inserted, "
+            << streams["removed"] << " removed (of " << streams["itemsA"] << " and "
+            << streams["itemsB"] << " items" << (streams["exact"].get<bool>() ? "" : "; approximate")
+            << ")\n";
+    }
+    WritePictureText(result["pictures"], out);
+}
+
+}  // namespace
+
+int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.models.size() > 2) return Trouble(err, "--model is given at most twice");
+    if (!options.imagePath.empty() && ImageFormatOf(options.imagePath) != ImageFormat::kPng) {
+        return Trouble(err, "--image must end in .png");
+    }
+    Side a{&options.pathA, {}, RenderOptions{}.model};
+    Side b{&options.pathB, {}, RenderOptions{}.model};
+    if (!options.models.empty()) a.model = b.model = options.models.front();
+    if (options.models.size() == 2) b.model = options.models.back();
+
+    InfoPlacement placementA;
+    InfoPlacement placementB;
+    std::string error;
+    if (!ReadPlacement(a.model, "0,0", placementA, error) ||
+        !ReadPlacement(b.model, "0,0", placementB, error)) {
+        return Trouble(err, error);
+    }
+    RenderOptions renderA;
+    RenderOptions renderB;
+    renderA.model = a.model;
+    renderB.model = b.model;
+    auto displayA = std::make_unique<CJobDisplay>();
+    auto displayB = std::make_unique<CJobDisplay>();
+    if (SetUpRender(renderA, *displayA, err) != kExitOk ||
+        SetUpRender(renderB, *displayB, err) != kExitOk) {
+        return kExitTrouble;
+    }
+
+    if (!LoadJob(*a.path, a.job, err) || !LoadJob(*b.path, b.job, err)) return kExitTrouble;
+
+    Json reports = Json::array();
+    CompareReports(InfoJson(a.job, placementA), InfoJson(b.job, placementB), "", reports);
+    const Json streams = CompareStreams(a, b);
+    const PictureDiff pictureDiff = ComparePictures(*displayA, a.job, *displayB, b.job);
+    Json pictures = PictureJson(pictureDiff, *displayB);
+    if (!options.imagePath.empty()) {
+        if (!WriteDiffImage(*displayA, *displayB, options.imagePath, error)) {
+            return Trouble(err, error);
+        }
+        pictures["image"] = options.imagePath;
+    }
+    const bool same = reports.empty() && streams["identical"].get<bool>() &&
+                      pictureDiff.differingPixels == 0;
+    const Json result{{"identical", same}, {"a", *a.path},      {"b", *b.path},
+                      {"reports", reports}, {"streams", streams}, {"pictures", pictures}};
+    if (options.json) {
+        out << result.dump(2) << '\n';
+    } else {
+        WriteText(result, out);
+    }
+    return same ? kExitSame : kExitDifferent;
+}
+
+void RegisterDiffCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<DiffOptions>();
+    CLI::App* diff = app.add_subcommand(
+        "diff", "Compare two jobs: parse reports, command streams and pictures");
+    diff->add_option("A", options->pathA, "The old job")->required();
+    diff->add_option("B", options->pathB, "The new job")->required();
+    diff->add_option("--model", options->models,
+                     "Bed WIDTH,HEIGHT in mm and DPI; a second --model is B's");
+    diff->add_option("--image", options->imagePath,
+                     "Write a PNG of B's bed with the pixels only in A or only in B marked");
+    diff->add_flag("--json", options->json, "Print the comparison as one JSON object");
+    diff->callback(
+        [options, &context] { context.status = RunDiff(*options, context.out, context.err); });
+}
