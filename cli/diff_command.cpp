@@ -162,8 +162,8 @@ void WriteText(const Json& result, std::ostream& out) {
         out << "  B: " << line(first["lineB"]) << '\n';
         out << "  " << streams["changed"] << " changed, " << streams["inserted"] << " inserted, "
             << streams["removed"] << " removed (of " << streams["itemsA"] << " and "
-            << streams["itemsB"] << " items" << (streams["exact"].get<bool>() ? "" : "; approximate")
-            << ")\n";
+            << streams["itemsB"] << " items"
+            << (streams["exact"].get<bool>() ? "" : "; approximate") << ")\n";
     }
     WritePictureText(result["pictures"], out);
 }
@@ -193,8 +193,9 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     renderB.model = b.model;
     auto displayA = std::make_unique<CJobDisplay>();
     auto displayB = std::make_unique<CJobDisplay>();
-    if (SetUpRender(renderA, *displayA, err) != kExitOk ||
-        SetUpRender(renderB, *displayB, err) != kExitOk) {
+    RegionViewSettings unused;
+    if (SetUpRender(renderA, *displayA, unused, err) != kExitOk ||
+        SetUpRender(renderB, *displayB, unused, err) != kExitOk) {
         return kExitTrouble;
     }
 
@@ -211,9 +212,9 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
         }
         pictures["image"] = options.imagePath;
     }
-    const bool same = reports.empty() && streams["identical"].get<bool>() &&
-                      pictureDiff.differingPixels == 0;
-    const Json result{{"identical", same}, {"a", *a.path},      {"b", *b.path},
+    const bool same =
+        reports.empty() && streams["identical"].get<bool>() && pictureDiff.differingPixels == 0;
+    const Json result{{"identical", same},  {"a", *a.path},       {"b", *b.path},
                       {"reports", reports}, {"streams", streams}, {"pictures", pictures}};
     if (options.json) {
         out << result.dump(2) << '\n';
@@ -225,8 +226,8 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
 
 void RegisterDiffCommand(CLI::App& app, CliContext& context) {
     auto options = std::make_shared<DiffOptions>();
-    CLI::App* diff = app.add_subcommand(
-        "diff", "Compare two jobs: parse reports, command streams and pictures");
+    CLI::App* diff =
+        app.add_subcommand("diff", "Compare two jobs: parse reports, command streams and pictures");
     diff->add_option("A", options->pathA, "The old job")->required();
     diff->add_option("B", options->pathB, "The new job")->required();
     diff->add_option("--model", options->models,

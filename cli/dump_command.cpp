@@ -223,19 +223,25 @@ std::string DumpLine(const StreamItem& item, const TrailerFigures& figures) {
     return line.str();
 }
 
-int RunDump(const std::string& jobPath, std::ostream& out, std::ostream& err) {
+int RunDump(const std::string& jobPath, bool strict, std::ostream& out, std::ostream& err) {
     std::vector<std::uint8_t> job;
     if (!LoadJob(jobPath, job, err)) return kExitCannotRead;
     out << "    offset   length  command\n";
     CDumpWalker walker(out);
     walker.Walk(job);
-    return walker.State().errorFlags == 0 ? kExitOk : kExitJobErrors;
+    const std::vector<JobWarning> warnings = walker.GetWarnings();
+    WriteWarnings(jobPath, warnings, err);
+    if (walker.State().errorFlags != 0) return kExitJobErrors;
+    return strict && !warnings.empty() ? kExitStrict : kExitOk;
 }
 
 void RegisterDumpCommand(CLI::App& app, CliContext& context) {
     auto jobPath = std::make_shared<std::string>();
+    auto strict = std::make_shared<bool>(false);
     CLI::App* dump = app.add_subcommand("dump", "List every command of a job in stream order");
     dump->add_option("JOB", *jobPath, "Job file (.prn, .plt)")->required();
-    dump->callback(
-        [jobPath, &context] { context.status = RunDump(*jobPath, context.out, context.err); });
+    dump->add_flag("--strict", *strict, "Exit 4 when the job has warnings");
+    dump->callback([jobPath, strict, &context] {
+        context.status = RunDump(*jobPath, *strict, context.out, context.err);
+    });
 }

@@ -20,7 +20,9 @@ struct TrailerFigures {
 // item is.
 std::string DumpLine(const StreamItem& item, const TrailerFigures& figures);
 
-// Exit status as for info: 0, 3 when the job has error bits, 1 unreadable.
-int RunDump(const std::string& jobPath, std::ostream& out, std::ostream& err);
+// Exit status as for info: 0, 3 when the job has error bits, 1 unreadable;
+// with strict, 4 for a job without error bits that has warnings (written to
+// err after the listing).
+int RunDump(const std::string& jobPath, bool strict, std::ostream& out, std::ostream& err);
 
 void RegisterDumpCommand(CLI::App& app, CliContext& context);

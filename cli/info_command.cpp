@@ -54,6 +54,17 @@ private:
     bool m_firstTraceEntry = true;
 };
 
+Json WarningsJson(const std::vector<JobWarning>& warnings) {
+    Json list = Json::array();
+    for (const JobWarning& warning : warnings) {
+        list.push_back(Json{{"kind", WarningKindName(warning.kind)},
+                            {"offset", warning.offset},
+                            {"bytes", warning.bytes},
+                            {"text", WarningWords(warning)}});
+    }
+    return list;
+}
+
 Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
     Json hooks = Json::object();
     for (std::size_t i = 0; i < kHookCount; ++i) {
@@ -85,6 +96,7 @@ Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
         {"escT", s.escT},
         {"escLowV", s.escLowV},
         {"hooks", hooks},
+        {"warnings", WarningsJson(walker.GetWarnings())},
     };
 }
 
@@ -106,6 +118,12 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
     if (words.empty()) out << "none\n";
     for (std::size_t i = 0; i < words.size(); ++i) {
         out << (i == 0 ? "" : "                ") << words[i] << '\n';
+    }
+    out << "Warnings:       ";
+    const std::vector<JobWarning> warnings = walker.GetWarnings();
+    if (warnings.empty()) out << "none\n";
+    for (std::size_t i = 0; i < warnings.size(); ++i) {
+        out << (i == 0 ? "" : "                ") << WarningWords(warnings[i]) << '\n';
     }
     out << "Unknown bytes:  " << s.unknownCount << '\n';
     out << "Decoded up to:  " << s.pos << '\n';
@@ -160,7 +178,10 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     const ExtentsReport extents =
         MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY);
     int status = state.errorFlags == 0 ? kExitOk : kExitJobErrors;
-    if (status == kExitOk && options.strict && !extents.fit.Fits()) status = kExitStrict;
+    if (status == kExitOk && options.strict &&
+        (!extents.fit.Fits() || !walker.GetWarnings().empty())) {
+        status = kExitStrict;
+    }
 
     if (!options.json && !options.trace) {
         WriteText(options.jobPath, state, walker, extents, out);
@@ -193,7 +214,8 @@ void RegisterInfoCommand(CLI::App& app, CliContext& context) {
         ->capture_default_str();
     info->add_option("--offset", options->offset, "Displacement X,Y in dots, as render adds it")
         ->capture_default_str();
-    info->add_flag("--strict", options->strict, "Exit 4 when the job does not fit the bed");
+    info->add_flag("--strict", options->strict,
+                   "Exit 4 when the job does not fit the bed or has warnings");
     info->callback(
         [options, &context] { context.status = RunInfo(*options, context.out, context.err); });
 }

@@ -14,10 +14,10 @@
 struct InfoOptions {
     std::string jobPath;
     bool json = false;
-    bool trace = false;                   // with json: every hook in raising order
+    bool trace = false;                             // with json: every hook in raising order
     std::string model = ModelText(DefaultModel());  // width mm, height mm, dots per inch
-    std::string offset = "0,0";           // dots, as render takes it
-    bool strict = false;                  // a job that does not fit fails
+    std::string offset = "0,0";                     // dots, as render takes it
+    bool strict = false;                            // a job that does not fit fails
 };
 
 // The bed and displacement a job is measured against.
@@ -36,7 +36,7 @@ bool ReadPlacement(const std::string& model, const std::string& offset, InfoPlac
 
 // Exit status: 0 when the job has no error bit, 3 when it has, 1 when it
 // cannot be read, 2 on a usage error; with --strict, 4 for a job without
-// error bits that does not fit the bed.
+// error bits that does not fit the bed or has warnings.
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err);
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context);

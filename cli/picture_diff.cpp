@@ -110,8 +110,8 @@ void WritePictureText(const Json& pictures, std::ostream& out) {
     }
 }
 
-bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b,
-                    const std::string& path, std::string& error) {
+bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b, const std::string& path,
+                    std::string& error) {
     Canvas picture;
     const std::int32_t width = b.GetImageWidth();
     const std::int32_t height = std::min(b.GetImageHeight(), b.GetCanvas().Height());

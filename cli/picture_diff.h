@@ -32,5 +32,5 @@ void WritePictureText(const nlohmann::ordered_json& pictures, std::ostream& out)
 // B's bed, faded, with the pixels drawn only in A in red and those drawn
 // only (or differently) in B in green, as a PNG file. False with the reason
 // in error when it cannot be written.
-bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b,
-                    const std::string& path, std::string& error);
+bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b, const std::string& path,
+                    std::string& error);

@@ -153,6 +153,8 @@ void RegisterRenderCommand(CLI::App& app, CliContext& context) {
         ->capture_default_str();
     render->add_flag("--cut-path", options->cutPath, "Draw travel moves as grey lines");
     render->add_flag("--start-points", options->startPoints, "Mark where each cut starts");
+    render->add_flag("--strict", options->strict,
+                     "Exit 4 when the job has warnings (the picture is still written)");
     render->add_flag("--whole-canvas", options->wholeCanvas,
                      "Save the whole canvas, grey frame included");
     RegisterViewOptions(render, *options);

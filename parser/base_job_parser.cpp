@@ -39,7 +39,9 @@ void CBaseJobParser::Parse() {
     m_pos = 0;
     ResetRecordedState();
     m_errorFlags = 0;
+    m_warningNotes = WarningNotes{};
     if (m_checkMagic != 0 && CheckMagic() == 0) return;
+    m_warningNotes.pastMagic = true;
 
     while (m_pos < m_dataSize) {
         const std::uint8_t byte = m_data[m_pos++];
@@ -112,8 +114,9 @@ void CBaseJobParser::SetDescriptor(std::uint32_t start, std::uint32_t end) {
     m_cmdPrefix = jobformat::kCommandPrefixLength;
 }
 
-int CBaseJobParser::EnterCommand(const jobformat::CommandExtent& cmd) {
+int CBaseJobParser::EnterCommand(std::uint32_t start, const jobformat::CommandExtent& cmd) {
     m_pos = cmd.end;
+    if (cmd.status == jobformat::ExtentStatus::kCutShort) NoteCutShort(start, cmd);
     // A command cut short by the end of the job, or a raster line too short
     // to hold its position, is dropped whole: no hook, no partial values.
     if (cmd.status != jobformat::ExtentStatus::kComplete) return 0;
@@ -124,13 +127,32 @@ int CBaseJobParser::EnterCommand(const jobformat::CommandExtent& cmd) {
     return 1;
 }
 
+void CBaseJobParser::NoteCutShort(std::uint32_t start, const jobformat::CommandExtent& cmd) {
+    // A command cut short runs to the end of the job, so it is the last.
+    JobWarning& warning = m_warningNotes.cutShortCommand;
+    m_warningNotes.cutShort = true;
+    warning = JobWarning{};
+    warning.offset = start;
+    warning.bytes = m_dataSize - start;
+    warning.prefix = m_data[start];
+    const bool hasLetter = m_dataSize - start >= jobformat::kCommandPrefixLength;
+    warning.letter = hasLetter ? cmd.letter : 0;
+    if (cmd.shape.layout == jobformat::ParamLayout::kRasterBlock &&
+        m_dataSize - start >= jobformat::kRasterHeaderLength) {
+        warning.kind = JobWarningKind::kRasterBlockPastEnd;
+        warning.blockLength = ReadU32BE(m_data, start + jobformat::kCommandPrefixLength);
+    }
+}
+
 void CBaseJobParser::DecodeEscCommand() {
     const std::uint32_t start = m_pos - 1;
     const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
-    if (!EnterCommand(cmd)) return;
+    if (!EnterCommand(start, cmd)) return;
     if (cmd.shape.layout == jobformat::ParamLayout::kTrailer) {
         m_pos = start + jobformat::kCommandPrefixLength;  // the check consumes the fields
-        CheckTrailer();
+        m_warningNotes.finalTrailerPassed = CheckTrailer() == 1;
+        m_warningNotes.finalTrailerEnd = m_pos;
+        ++m_warningNotes.trailers;
         OnJobEnd();
         return;
     }
@@ -220,7 +242,7 @@ void CBaseJobParser::DecodeEscCommand() {
 void CBaseJobParser::DecodeVectorCommand() {
     const std::uint32_t start = m_pos - 1;
     const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
-    if (!EnterCommand(cmd)) return;
+    if (!EnterCommand(start, cmd)) return;
 
     switch (cmd.letter) {
         case 'A':

@@ -12,6 +12,9 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
+
+#include "parser/job_warnings.h"
 
 namespace jobformat {
 struct CommandExtent;
@@ -35,6 +38,10 @@ public:
     std::uint16_t GetDotStep() const { return m_dotStep; }
     std::uint16_t GetBitMode() const { return m_bitMode; }
     std::int32_t GetUnknownCount() const { return m_unknownCount; }
+    // What the last Parse met that sets no error bit but is worth a warning.
+    std::vector<JobWarning> GetWarnings() const {
+        return JobWarningsOf(m_warningNotes, m_dataSize);
+    }
 
 protected:
     // The hook table, in slot order. All are empty here.
@@ -106,7 +113,8 @@ private:
     int CheckTrailer();
     // Moves m_pos past the measured command; returns 0 when there is nothing
     // more to do: the command is cut short, or its letter is not a command.
-    int EnterCommand(const jobformat::CommandExtent& cmd);
+    int EnterCommand(std::uint32_t start, const jobformat::CommandExtent& cmd);
+    void NoteCutShort(std::uint32_t start, const jobformat::CommandExtent& cmd);
     // Points the descriptor at the command from start up to end.
     void SetDescriptor(std::uint32_t start, std::uint32_t end);
     // Adds the bytes from m_sumEnd up to end to the running sum.
@@ -117,4 +125,5 @@ private:
     // offset up to which m_runningSum has been taken.
     std::uint32_t m_runningSum = 0;
     std::uint32_t m_sumEnd = 0;
+    WarningNotes m_warningNotes;
 };

@@ -18,8 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 void RegisterDiff(CLI::App& app, CliContext& context) { RegisterDiffCommand(app, context); }
 
-// Moves and cuts on the default bed, a raster line, a trailer; dx of the
-// second 'R' (at offset 28) as given.
+// Eight items: magic, pen, a move, two cuts, dot step, a raster line and the
+// trailer; dx of the second cut (item 4, at offset 26) as given.
 Bytes Job(std::int32_t dx = 20000) {
     JobWriter w;
     w.Magic().Pen(1).MoveAbsolute(2000, 2000).LineRelative(10000, 0).LineRelative(dx, 5000);
@@ -49,7 +49,7 @@ TEST_F(DiffCommandTest, IdenticalJobs) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "Parse reports:  same\n"
-              "Commands:       same (9 items)\n"
+              "Commands:       same (8 items)\n"
               "Pictures:       same\n");
     const Json json = DiffJson(Job(), Job());
     EXPECT_EQ(json["identical"], true);
@@ -59,15 +59,16 @@ TEST_F(DiffCommandTest, IdenticalJobs) {
 TEST_F(DiffCommandTest, OneCommandChanged) {
     const CliRun run = Diff(Job(), Job(20100));
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.out.find("Commands:       differ from item 5, offset 29 in A, 29 in B\n"
-                           "  A:         29       10  G 'R' dx=20000 dy=5000\n"
-                           "  B:         29       10  G 'R' dx=20100 dy=5000\n"
-                           "  1 changed, 0 inserted, 0 removed (of 9 and 9 items)\n"),
+    // The trailer's checksum changes with the cut: two items differ.
+    EXPECT_NE(run.out.find("Commands:       differ from item 4, offset 26 in A, 26 in B\n"
+                           "  A:         26       10  G 'R' dx=20000 dy=5000\n"
+                           "  B:         26       10  G 'R' dx=20100 dy=5000\n"
+                           "  2 changed, 0 inserted, 0 removed (of 8 and 8 items)\n"),
               std::string::npos)
         << run.out;
     const Json json = DiffJson(Job(), Job(20100));
     EXPECT_EQ(json["identical"], false);
-    EXPECT_EQ(json["streams"]["first"]["offsetB"], 29);
+    EXPECT_EQ(json["streams"]["first"]["offsetB"], 26);
     EXPECT_GT(json["pictures"]["differingPixels"].get<int>(), 0);
     // The checksum and the cut's extent differ too.
     std::vector<std::string> fields;
@@ -83,11 +84,12 @@ TEST_F(DiffCommandTest, OnlyTheTrailerChecksum) {
     EXPECT_EQ(json["identical"], false);
     EXPECT_EQ(json["pictures"]["differingPixels"], 0);
     EXPECT_EQ(json["streams"]["changed"], 1);
+    EXPECT_EQ(json["streams"]["inserted"], 1);  // the total length, now read as unknown bytes
     EXPECT_NE(json["streams"]["first"]["lineB"].get<std::string>().find("checksum mismatch"),
               std::string::npos);
     Json expected = Json::array();
     for (const Json& d : json["reports"]) expected.push_back(d["field"]);
-    EXPECT_EQ(expected, Json::parse(R"(["errorFlags", "checksumStored"])"));
+    EXPECT_EQ(expected, Json::parse(R"(["errorFlags", "unknownCount", "checksumStored"])"));
 }
 
 TEST_F(DiffCommandTest, InsertedAndRemovedCommands) {
@@ -155,9 +157,9 @@ TEST_F(DiffCommandTest, TroubleIsStatusTwo) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("missing.prn"), std::string::npos) << missing.err;
     EXPECT_EQ(cli.Run({"diff", a, a, "--image", cli.PathOf("d.bmp")}).status, 2);
-    EXPECT_EQ(cli.Run({"diff", a, a, "--model", "1,1,1", "--model", "2,2,2", "--model", "3,3,3"})
-                  .status,
-              2);
+    EXPECT_EQ(
+        cli.Run({"diff", a, a, "--model", "1,1,1", "--model", "2,2,2", "--model", "3,3,3"}).status,
+        2);
     EXPECT_EQ(cli.Run({"diff", a, a, "--model", "0,0,0"}).status, 2);
     EXPECT_EQ(cli.Run({"diff", a}).status, 2);
     const CliRun unwritable =
@@ -177,7 +179,7 @@ TEST_F(DiffCommandTest, MillionCommandJobs) {
              b.begin() + 33);  // two copied 'R' commands
     const Json json = DiffJson(a.Bytes(), b);
     EXPECT_EQ(json["streams"]["itemsA"], 1'000'003);
-    EXPECT_EQ(json["streams"]["changed"], 1);
+    EXPECT_EQ(json["streams"]["changed"], 2);  // the 'R' and the trailer, now failing
     EXPECT_EQ(json["streams"]["inserted"], 2);
     EXPECT_EQ(json["streams"]["removed"], 0);
     EXPECT_EQ(json["streams"]["exact"], true);

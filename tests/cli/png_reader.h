@@ -8,7 +8,8 @@
 #include <vector>
 
 // The PNG's pixels as blue-green-red rows, top-down, without padding.
-inline std::vector<std::uint8_t> DecodePng(const std::vector<std::uint8_t>& file, std::uint32_t* width, std::uint32_t* height) {
+inline std::vector<std::uint8_t> DecodePng(const std::vector<std::uint8_t>& file,
+                                           std::uint32_t* width, std::uint32_t* height) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -20,4 +21,3 @@ inline std::vector<std::uint8_t> DecodePng(const std::vector<std::uint8_t>& file
     *height = image.height;
     return pixels;
 }
-
