@@ -193,9 +193,9 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     renderB.model = b.model;
     auto displayA = std::make_unique<CJobDisplay>();
     auto displayB = std::make_unique<CJobDisplay>();
-    RegionViewSettings unused;
-    if (SetUpRender(renderA, *displayA, unused, err) != kExitOk ||
-        SetUpRender(renderB, *displayB, unused, err) != kExitOk) {
+    RegionViewSettings viewSettings;  // diff draws the whole bed, never a view
+    if (SetUpRender(renderA, *displayA, viewSettings, err) != kExitOk ||
+        SetUpRender(renderB, *displayB, viewSettings, err) != kExitOk) {
         return kExitTrouble;
     }
 

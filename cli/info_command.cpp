@@ -65,7 +65,7 @@ Json WarningsJson(const std::vector<JobWarning>& warnings) {
     return list;
 }
 
-Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
+Json SummaryJson(const ParserState& s, const CInfoWalker& walker, const ExtentsReport& extents) {
     Json hooks = Json::object();
     for (std::size_t i = 0; i < kHookCount; ++i) {
         hooks[HookName(static_cast<Hook>(i))] = walker.hookCounts[i];
@@ -97,6 +97,7 @@ Json SummaryJson(const ParserState& s, const CInfoWalker& walker) {
         {"escLowV", s.escLowV},
         {"hooks", hooks},
         {"warnings", WarningsJson(walker.GetWarnings())},
+        {"extents", ExtentsJson(extents)},
     };
 }
 
@@ -146,10 +147,8 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
 Json InfoJson(std::span<const std::uint8_t> job, const InfoPlacement& placement) {
     CInfoWalker walker;
     walker.Walk(job);
-    Json json = SummaryJson(walker.State(), walker);
-    json["extents"] =
-        ExtentsJson(MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY));
-    return json;
+    return SummaryJson(walker.State(), walker,
+                       MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY));
 }
 
 bool ReadPlacement(const std::string& model, const std::string& offset, InfoPlacement& placement,
@@ -187,9 +186,7 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         WriteText(options.jobPath, state, walker, extents, out);
         return status;
     }
-    Json json = SummaryJson(state, walker);
-    json["extents"] = ExtentsJson(extents);
-    const std::string summary = json.dump(2);
+    const std::string summary = SummaryJson(state, walker, extents).dump(2);
     if (!options.trace) {
         out << summary << '\n';
         return status;

@@ -70,7 +70,7 @@ TEST(InfoCommandTest, JsonHasExactlyTheParserFields) {
         "fileName", "penNumber",  "bitMode",      "dotStep",     "rleBase",        "escMBit4",
         "escOBit4", "escOBit0",   "escH",         "escR",        "escY",           "escJ",
         "escS",     "escP",       "penDown",      "escQ",        "escT",           "escLowV",
-        "hooks",    "extents"};
+        "hooks",    "warnings",   "extents"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(info["fileName"], "caf\xC3\xA9");  // Latin-1 e-acute as UTF-8
     EXPECT_EQ(info["penNumber"], 3);
