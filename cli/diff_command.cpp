@@ -89,12 +89,14 @@ std::string LineOf(std::span<const std::uint8_t> job, std::size_t index) {
 // Every leaf of the two reports that differs, by its path ("extents.fits").
 void CompareReports(const Json& a, const Json& b, const std::string& path, Json& differences) {
     if (a.is_object() && b.is_object()) {
+        const auto inner = [&path](const std::string& key) {
+            return path.empty() ? key : path + "." + key;
+        };
         for (const auto& [key, value] : a.items()) {
-            const std::string inner = path.empty() ? key : path + "." + key;
-            CompareReports(value, b.contains(key) ? b[key] : Json(), inner, differences);
+            CompareReports(value, b.contains(key) ? b[key] : Json(), inner(key), differences);
         }
         for (const auto& [key, value] : b.items()) {
-            if (!a.contains(key)) CompareReports(Json(), value, path + "." + key, differences);
+            if (!a.contains(key)) CompareReports(Json(), value, inner(key), differences);
         }
         return;
     }

@@ -93,14 +93,32 @@ TEST_F(DiffCommandTest, OnlyTheTrailerChecksum) {
 }
 
 TEST_F(DiffCommandTest, InsertedAndRemovedCommands) {
+    // Two commands after the trailer: its total length no longer holds, so
+    // the trailer is the first difference.
     JobWriter longer;
     longer.Raw(Job()).Pen(2).LineRelative(5, 5);
     const Json json = DiffJson(Job(), longer.Bytes());
+    EXPECT_EQ(json["streams"]["first"]["item"], 7);
+    EXPECT_NE(
+        json["streams"]["first"]["lineB"].get<std::string>().find("differs from the job size"),
+        std::string::npos);
+    EXPECT_EQ(json["streams"]["changed"], 1);
     EXPECT_EQ(json["streams"]["inserted"], 2);
-    EXPECT_EQ(json["streams"]["first"]["lineA"], "");  // A's stream has ended
-    EXPECT_EQ(json["streams"]["first"]["offsetA"], Job().size());
     const Json reverse = DiffJson(longer.Bytes(), Job());
     EXPECT_EQ(reverse["streams"]["removed"], 2);
+
+    // A stream that ends where the other goes on.
+    JobWriter start;
+    start.Magic().Pen(1);
+    JobWriter more;
+    more.Raw(start.Bytes()).MoveAbsolute(1, 2);
+    const Json ended = DiffJson(start.Bytes(), more.Bytes());
+    EXPECT_EQ(ended["streams"]["first"]["lineA"], "");
+    EXPECT_EQ(ended["streams"]["first"]["offsetA"], start.Size());
+    EXPECT_EQ(ended["streams"]["first"]["offsetB"], start.Size());
+    EXPECT_EQ(ended["streams"]["inserted"], 1);
+    const CliRun text = Diff(start.Bytes(), more.Bytes());
+    EXPECT_NE(text.out.find("  A: (the stream has ended)\n"), std::string::npos) << text.out;
 }
 
 TEST_F(DiffCommandTest, PixelsOnlyWithAModelForEachJob) {
@@ -179,8 +197,10 @@ TEST_F(DiffCommandTest, MillionCommandJobs) {
              b.begin() + 33);  // two copied 'R' commands
     const Json json = DiffJson(a.Bytes(), b);
     EXPECT_EQ(json["streams"]["itemsA"], 1'000'003);
-    EXPECT_EQ(json["streams"]["changed"], 2);  // the 'R' and the trailer, now failing
-    EXPECT_EQ(json["streams"]["inserted"], 2);
+    // The 'R', and the trailer, whose checksum now fails: its total length is
+    // read as unknown bytes after it.
+    EXPECT_EQ(json["streams"]["changed"], 2);
+    EXPECT_EQ(json["streams"]["inserted"], 3);
     EXPECT_EQ(json["streams"]["removed"], 0);
     EXPECT_EQ(json["streams"]["exact"], true);
     EXPECT_EQ(json["streams"]["first"]["offsetA"], middle);
