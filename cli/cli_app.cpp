@@ -29,7 +29,8 @@ constexpr std::array<ExitStatuses, 5> kExitStatuses = {{
      "differ, 2 trouble: a usage error, a job that cannot be read or a picture that cannot be "
      "written."},
     {"models",
-     "Exit status: 0 models listed, 1 no settings file or no model found, 2 a usage error."},
+     "Exit status: 0 the models found are listed (stderr names the file read, or the places "
+     "looked at when there is none), 2 a usage error."},
 }};
 
 void AddExitStatusFooters(CLI::App& app) {

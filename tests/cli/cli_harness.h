@@ -17,8 +17,8 @@ public:
         return RunCliForTest(m_register, std::move(args));
     }
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        return m_dir.Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                  bytes.size()));
+        return m_dir.Write(
+            name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
     std::string PathOf(const std::string& name) const { return (m_dir.Path() / name).string(); }
 
