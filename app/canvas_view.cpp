@@ -1,6 +1,7 @@
 #include "app/canvas_view.h"
 
 #include <QImage>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QtMath>
@@ -40,4 +41,10 @@ void CanvasView::paintEvent(QPaintEvent* event) {
                  QImage::Format_BGR888);
     image.setDevicePixelRatio(devicePixelRatioF());
     painter.drawImage(QPointF(0, 0), image);
+}
+
+void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!m_onDoubleClick || event->button() != Qt::LeftButton) return;
+    const qreal ratio = devicePixelRatioF();
+    m_onDoubleClick(qFloor(event->position().x() * ratio), qFloor(event->position().y() * ratio));
 }

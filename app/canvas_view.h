@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "display/canvas_types.h"
 
@@ -19,9 +20,16 @@ public:
     // Repaints the rectangle at once, before returning.
     void Present(const Canvas& canvas, const CanvasRect& rect);
 
+    // Called with the canvas pixel double-clicked.
+    void SetDoubleClickHandler(std::function<void(std::int32_t x, std::int32_t y)> handler) {
+        m_onDoubleClick = std::move(handler);
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     const Canvas* m_canvas;
+    std::function<void(std::int32_t, std::int32_t)> m_onDoubleClick;
 };

@@ -27,6 +27,7 @@
 #include "app/app_icon.h"
 #include "app/canvas_view.h"
 #include "app/control_tips.h"
+#include "app/detail_window.h"
 #include "app/dialog_font.h"
 #include "app/frame_fit.h"
 #include "app/interruptible_screen.h"
@@ -214,6 +215,14 @@ void CLumikorDlg::CreateControls() {
     m_canvasView = new CanvasView(&m_display.GetCanvas(), this);
     m_canvasView->move(m_displayArea->pos());
     m_canvasView->raise();
+    // The Detail window: a double-click centres it on that dot, Ctrl+D fits the bed.
+    m_detailWindow = new CDetailWindow(m_display, this);
+    m_canvasView->SetDoubleClickHandler([this](std::int32_t x, std::int32_t y) {
+        m_detailWindow->OpenAtCanvasPixel(x, y, m_currentModel);
+    });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this,
+                  [this] { m_detailWindow->OpenFitted(m_currentModel); });
+
     m_screen = std::make_unique<InterruptibleScreen>(m_canvasView);
     CreateStatusLine(units);
 }
@@ -475,6 +484,7 @@ int CLumikorDlg::Load(const QString& path, bool reload) {
     SetDrawnJob(path, stamp);
     SetStatus(LoadedText({fileName, length, clock.elapsed(), m_display.GetErrorFlags(),
                           m_display.GetUnknownCount(), stopped, reload}));
+    m_detailWindow->JobLoaded(path, m_currentModel);
     return 1;
 }
 

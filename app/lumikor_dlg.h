@@ -21,6 +21,7 @@
 class CanvasView;
 class InterruptibleScreen;
 class JobWatcher;
+class CDetailWindow;
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
@@ -57,6 +58,7 @@ public:
     // does, once the event loop runs: a job named on the command line or
     // dropped onto the window is drawn exactly as Redraw draws it.
     void OpenJob(const QString& path);
+    CDetailWindow* DetailWindow() const { return m_detailWindow; }
 
     // Handles a command: the private load command, else OK and Cancel.
     // Returns 1 when handled, else 0.
@@ -149,6 +151,8 @@ private:
     std::unique_ptr<JobWatcher> m_watcher;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;
+    CanvasView* m_canvasView = nullptr;  // shows m_display's canvas over m_displayArea
+    CDetailWindow* m_detailWindow = nullptr;
 
     DigitKeyFilter m_digitKeyFilter;
     // Controls in template order; index i belongs to the table's entry i.

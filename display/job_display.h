@@ -99,6 +99,12 @@ public:
     void SetShowEngraveProcess(std::int32_t flag);
     void SetCutDelay(std::int32_t milliseconds);
     void SetEngraveDelay(std::int32_t milliseconds);
+    std::int32_t GetDisplayMode() const { return m_displayMode; }
+    std::int32_t GetColorMode() const { return m_colorMode; }
+    std::int32_t GetOffsetX() const { return m_offsetX; }
+    std::int32_t GetOffsetY() const { return m_offsetY; }
+    std::int32_t GetShowCutPath() const { return m_showCutPath; }
+    std::int32_t GetShowStartPoint() const { return m_showStartPoint; }
     std::int32_t GetCutDelay() const { return m_cutDelay; }
     std::int32_t GetEngraveDelay() const { return m_engraveDelay; }
 

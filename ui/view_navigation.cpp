@@ -31,9 +31,9 @@ ViewZoom ZoomOut(ViewZoom zoom) {
     if (zoom.pixelsPerDot == 2) return {1, 1};
     // The smallest power of two above K.
     const auto k = static_cast<std::uint64_t>(zoom.dotsPerPixel);
-    return {std::min(static_cast<std::int64_t>(std::bit_ceil(k + 1)),
-                     ViewNavigator::kMaxDotsPerPixel),
-            1};
+    return {
+        std::min(static_cast<std::int64_t>(std::bit_ceil(k + 1)), ViewNavigator::kMaxDotsPerPixel),
+        1};
 }
 
 void ViewNavigator::SetBed(std::int64_t widthDots, std::int64_t heightDots) {
