@@ -151,7 +151,6 @@ private:
     std::unique_ptr<JobWatcher> m_watcher;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;
-    CanvasView* m_canvasView = nullptr;  // shows m_display's canvas over m_displayArea
     CDetailWindow* m_detailWindow = nullptr;
 
     DigitKeyFilter m_digitKeyFilter;
