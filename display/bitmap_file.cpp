@@ -1,5 +1,6 @@
 #include "display/bitmap_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -18,6 +19,10 @@ void PutU32(std::uint8_t* out, std::uint32_t value) {
     PutU16(out, value & 0xFFFF);
     PutU16(out + 2, value >> 16);
 }
+
+// Large enough that a canvas goes out in a write or two, small enough not to
+// matter next to the canvas itself.
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -48,9 +53,12 @@ int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t hei
     }
     const auto stride = static_cast<std::size_t>(Canvas::StrideFor(width));
     const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
-    // One zero-padded row, reused for every row of the file.
-    std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[stride]());
-    if (!row) {
+    // Rows go out a chunk at a time, a few large writes instead of one per
+    // row. The chunk is zeroed once: the row padding is never written over.
+    const std::size_t chunkRows =
+        std::min(static_cast<std::size_t>(height), std::max<std::size_t>(1, kChunkBytes / stride));
+    std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[chunkRows * stride]());
+    if (!chunk) {
         if (error != nullptr) *error = "out of memory";
         return 0;
     }
@@ -59,9 +67,12 @@ int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t hei
     const auto headers = BitmapHeaders(width, height);
     if (!file.Open(path, error) || !file.Write(headers.data(), headers.size(), error)) return 0;
     // The canvas is stored top-down, the file bottom-up.
+    std::size_t filled = 0;
     for (std::int32_t y = height - 1; y >= 0; --y) {
-        std::memcpy(row.get(), canvas.Row(y), pixelBytes);
-        if (!file.Write(row.get(), stride, error)) return 0;
+        std::memcpy(chunk.get() + filled * stride, canvas.Row(y), pixelBytes);
+        if (++filled < chunkRows && y > 0) continue;
+        if (!file.Write(chunk.get(), filled * stride, error)) return 0;
+        filled = 0;
     }
     return file.Commit(error) ? 1 : 0;
 }
