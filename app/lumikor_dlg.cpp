@@ -33,6 +33,7 @@
 #include "app/interruptible_screen.h"
 #include "app/job_watcher.h"
 #include "app/status_text.h"
+#include "io/atomic_file.h"
 #include "io/file_buffer.h"
 #include "settings/leading_int.h"
 #include "settings/model_list.h"
@@ -630,7 +631,10 @@ void CLumikorDlg::OnBnClickedSaveImage() {
     }
     const QString imagePath = QFile::decodeName(path.c_str());
     std::string error;
-    if (m_display.SaveImage(path.c_str(), &error)) {
+    // A job named x.bmp, or linked under its picture's name, is not replaced by its preview.
+    if (NamesSameFile(QFile::encodeName(m_drawnJobPath).toStdString(), path)) {
+        error = "That is the job file itself; it is not overwritten.";
+    } else if (m_display.SaveImage(path.c_str(), &error)) {
         SetStatus(SavedText(imagePath));
         return;
     }

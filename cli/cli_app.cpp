@@ -1,8 +1,13 @@
 #include "cli/cli_app.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <string_view>
+
+#include "cli/terminal_text.h"
 
 namespace {
 
@@ -50,10 +55,22 @@ bool NamesUnknownSubcommand(CLI::App& app, int argc, const char* const* argv, st
     for (const CLI::App* sub : app.get_subcommands({})) {
         if (sub->check_name(std::string(word))) return false;
     }
-    err << "lumikor-cli: unknown subcommand '" << word << "'; the subcommands are:";
+    err << "lumikor-cli: unknown subcommand '" << TerminalText(word) << "'; the subcommands are:";
     for (const CLI::App* sub : app.get_subcommands({})) err << ' ' << sub->get_name();
     err << "\nRun with --help for more information.\n";
     return true;
+}
+
+// Output that reached no file (a full disk, a closed pipe) must not pass as
+// done: the buffered rest is flushed here and any failure so far reported.
+int CheckOutput(CliContext& context, int status) {
+    errno = 0;
+    context.out.flush();
+    if (context.out) return status;
+    const int reason = errno;
+    context.err << "lumikor-cli: cannot write the output: "
+                << (reason != 0 ? std::strerror(reason) : "write failed") << '\n';
+    return kExitCannotRead;
 }
 
 }  // namespace
@@ -70,8 +87,14 @@ int RunCli(int argc, const char* const* argv, CliContext& context, RegisterComma
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e, context.out, context.err);
-        return code == 0 ? kExitOk : kExitUsage;  // --help and --version are not errors
+        // Its messages quote the arguments, which may hold control characters.
+        std::ostringstream help;
+        std::ostringstream message;
+        const int code = app.exit(e, help, message);
+        context.out << help.str();
+        context.err << TerminalLines(message.str());
+        return CheckOutput(
+            context, code == 0 ? kExitOk : kExitUsage);  // --help and --version are not errors
     }
-    return context.status;
+    return CheckOutput(context, context.status);
 }

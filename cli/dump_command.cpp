@@ -8,6 +8,7 @@
 #include "cli/describe.h"
 #include "cli/job_walker.h"
 #include "cli/read_file.h"
+#include "cli/terminal_text.h"
 #include "parser/byte_readers.h"
 #include "parser/job_format.h"
 
@@ -56,7 +57,8 @@ void DescribeEscParameters(const StreamItem& item, std::ostream& line) {
         case 'F': {
             const std::uint32_t n = ReadU8(d, kParams);
             line << " n=" << n << " name=\""
-                 << Latin1ToUtf8({reinterpret_cast<const char*>(d + kParams + 1), n}) << '"';
+                 << TerminalText(Latin1ToUtf8({reinterpret_cast<const char*>(d + kParams + 1), n}))
+                 << '"';
             break;
         }
         case 'I':

@@ -11,6 +11,7 @@
 #include "cli/extents_report.h"
 #include "cli/job_walker.h"
 #include "cli/read_file.h"
+#include "cli/terminal_text.h"
 #include "parser/job_format.h"
 
 namespace {
@@ -105,7 +106,7 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
                const ExtentsReport& extents, std::ostream& out) {
     const bool magicOk =
         (s.errorFlags & jobformat::kErrorBadMagic) == 0 && !(s.dataSize < jobformat::kMagicSize);
-    out << "Job:            " << path << '\n';
+    out << "Job:            " << TerminalText(path) << '\n';
     out << "Size:           " << s.dataSize << " bytes\n";
     out << "Magic:          " << (magicOk ? "ok" : "not 'LTT'") << '\n';
     if (walker.trailers == 0) {
@@ -134,7 +135,7 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
         out << "  " << name << std::string(name.size() < 18 ? 18 - name.size() : 1, ' ') << count
             << '\n';
     }
-    out << "File name:      \"" << FileNameUtf8(s) << "\"\n";
+    out << "File name:      \"" << TerminalText(FileNameUtf8(s)) << "\"\n";
     out << "Raster:         bit mode " << s.bitMode << ", dot step " << s.dotStep
         << ", run-length threshold "
         << (s.rleBase == 0 ? jobformat::kDefaultRleThreshold : s.rleBase) << '\n';

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/terminal_text.h"
 #include "settings/model_list.h"
 
 namespace {
@@ -50,7 +51,7 @@ int RunModels(const ModelsOptions& options, const SettingsPlaces& places, std::o
         return kExitOk;
     }
     for (const ModelInfo& model : models) {
-        out << model.Name() << ": " << model.width << " x " << model.height << " mm, "
+        out << TerminalText(model.Name()) << ": " << model.width << " x " << model.height << " mm, "
             << model.resolution << " dpi\n";
     }
     return kExitOk;

@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 
+#include "cli/terminal_text.h"
+
 namespace {
 
 struct FileCloser {
@@ -51,6 +53,6 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
 bool LoadJob(const std::string& path, std::vector<std::uint8_t>& bytes, std::ostream& err) {
     std::string error;
     if (ReadWholeFile(path, bytes, error)) return true;
-    err << "lumikor-cli: cannot read '" << path << "': " << error << '\n';
+    err << "lumikor-cli: cannot read '" << TerminalText(path) << "': " << error << '\n';
     return false;
 }

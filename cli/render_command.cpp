@@ -11,13 +11,15 @@
 #include "cli/png_file.h"
 #include "cli/read_file.h"
 #include "cli/render_view.h"
+#include "cli/terminal_text.h"
 #include "display/bitmap_file.h"
 #include "display/job_display.h"
+#include "io/atomic_file.h"
 
 namespace {
 
 int UsageError(std::ostream& err, const std::string& message) {
-    err << "lumikor-cli render: " << message << '\n';
+    err << "lumikor-cli render: " << TerminalText(message) << '\n';
     return kExitUsage;
 }
 
@@ -94,6 +96,13 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     if (const int status = SetUpRender(options, *display, settings, err); status != kExitOk) {
         return status;
     }
+    // A job named like a picture (x.bmp), or a picture name linked to the
+    // job, would otherwise be replaced by its own preview.
+    if (NamesSameFile(options.jobPath, options.outPath)) {
+        err << "lumikor-cli render: '" << TerminalText(options.outPath)
+            << "' is the job itself; the picture is not written over it\n";
+        return kExitCannotRead;
+    }
     if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
     std::vector<std::uint8_t> job;
@@ -113,7 +122,7 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
 
 void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std::ostream& err) {
     if (errorFlags == 0) return;
-    err << "lumikor-cli: warning: '" << jobPath << "' has parse errors:";
+    err << "lumikor-cli: warning: '" << TerminalText(jobPath) << "' has parse errors:";
     const std::vector<std::string> words = ErrorBitWords(errorFlags);
     for (std::size_t i = 0; i < words.size(); ++i) err << (i == 0 ? " " : "; ") << words[i];
     err << '\n';
@@ -126,7 +135,7 @@ int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
                             ? WriteCanvasBitmap(canvas, width, height, path, &error)
                             : WriteCanvasPng(canvas, width, height, path, &error);
     if (written == 0) {
-        err << "lumikor-cli: " << error << '\n';
+        err << "lumikor-cli: " << TerminalText(error) << '\n';
         return kExitCannotRead;
     }
     return kExitOk;

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "cli/read_file.h"
+#include "cli/terminal_text.h"
 #include "display/job_display.h"
 
 namespace {
 
 int ViewUsageError(std::ostream& err, const std::string& message) {
-    err << "lumikor-cli render: " << message << '\n';
+    err << "lumikor-cli render: " << TerminalText(message) << '\n';
     return kExitUsage;
 }
 

@@ -53,6 +53,12 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
     const std::int32_t bedWidthDots = BedDots(model->width, model->resolution);
     const std::int32_t bedHeightDots = BedDots(model->height, model->resolution);
     if (bedWidthDots == 0 || bedHeightDots == 0) return 0;
+    // The fitted image is as wide or as tall as the canvas and scales the
+    // other side; under one pixel there it could be neither seen nor saved.
+    if (std::int64_t{m_canvasWidth} * model->height < model->width ||
+        std::int64_t{m_canvasHeight} * model->width < model->height) {
+        return 0;
+    }
 
     m_bedWidthDots = bedWidthDots;
     m_bedHeightDots = bedHeightDots;

@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "io/file_buffer.h"
+#include "io/file_prefix.h"
 #include "settings/leading_int.h"
 
 namespace {
@@ -31,24 +31,35 @@ std::string_view Unquote(std::string_view value) {
 
 }  // namespace
 
-// Through the job file loader: it reads regular files only, so a folder, a
-// pipe or a device in the settings file's place reads as missing instead of
-// throwing from the stream or blocking.
-SettingsFile SettingsFile::Load(const std::string& path) {
-    std::uint32_t length = 0;
-    std::uint8_t* buffer = LoadFileToBuffer(path.c_str(), &length);
-    if (buffer == nullptr) return SettingsFile{};
-    SettingsFile file = FromText(std::string_view(reinterpret_cast<const char*>(buffer), length));
-    FreeFileBuffer(buffer);
-    return file;
+// Through the io reader: it reads regular files only, so a folder, a pipe or
+// a device in the settings file's place reads as missing instead of blocking.
+std::string SettingsFile::ReadText(const std::string& path) {
+    std::string text;
+    bool cut = false;
+    if (!ReadFilePrefix(path.c_str(), kMaxSettingsBytes, &text, &cut)) return {};
+    // A line cut short could pass a wrong value on as if it were whole.
+    if (cut) {
+        const std::size_t lastEnd = text.rfind('\n');
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    return text;
 }
 
-SettingsFile SettingsFile::FromText(std::string_view text) {
+SettingsFile SettingsFile::FromText(std::string_view text) { return Parse(text, nullptr); }
+
+SettingsFile SettingsFile::FromText(std::string_view text,
+                                    const std::vector<std::string>& sections) {
+    std::set<std::string> wanted;
+    for (const std::string& name : sections) wanted.insert(Fold(name));
+    return Parse(text, &wanted);
+}
+
+SettingsFile SettingsFile::Parse(std::string_view text, const std::set<std::string>* wanted) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
 
     SettingsFile file;
-    Section* current = nullptr;  // null: outside any section, or in a repeated one
+    Section* current = nullptr;  // null: outside any kept section, or in a repeated one
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = Trim(text.substr(0, end));
@@ -56,9 +67,11 @@ SettingsFile SettingsFile::FromText(std::string_view text) {
 
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         if (line.front() == '[') {
-            const std::string_view name = Trim(line.substr(1, line.rfind(']') - 1));
-            auto [it, inserted] = file.m_sections.try_emplace(Fold(name));
-            current = inserted ? &it->second : nullptr;
+            std::string name = Fold(Trim(line.substr(1, line.rfind(']') - 1)));
+            current = nullptr;
+            if (wanted != nullptr && wanted->count(name) == 0) continue;
+            auto [it, inserted] = file.m_sections.try_emplace(std::move(name));
+            if (inserted) current = &it->second;
             continue;
         }
         const std::size_t equals = line.find('=');

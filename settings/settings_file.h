@@ -19,6 +19,9 @@
 // - Numbers follow leading-integer rules (ParseLeadingInt); an empty value
 //   counts as missing.
 // - Lines end in LF or CRLF; a UTF-8 byte order mark at the start is skipped.
+// - Only the first kMaxSettingsBytes of a file are read, without the line
+//   that limit cuts through: a settings file is a few kilobytes, and a huge
+//   one must not take the program's time and memory.
 // - Section and key names match ASCII letters without regard to case; other
 //   bytes must match exactly.
 #pragma once
@@ -26,16 +29,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+inline constexpr std::size_t kMaxSettingsBytes = std::size_t{1} << 20;
+
 class SettingsFile {
 public:
-    // Reads the whole file once. A file that cannot be read reads as empty,
-    // so every lookup gives its default.
-    static SettingsFile Load(const std::string& path);
+    // The file's text as far as it is read (see above). A file that cannot
+    // be read reads as empty, so every lookup gives its default.
+    static std::string ReadText(const std::string& path);
+
     static SettingsFile FromText(std::string_view text);
+    // Keeps only the named sections (matched as lookups match them); the
+    // others cost nothing however many the text holds.
+    static SettingsFile FromText(std::string_view text, const std::vector<std::string>& sections);
 
     // The value of key in section, cut to at most maxLength bytes, or
     // fallback (cut likewise) when the section or key is missing.
@@ -54,6 +64,8 @@ private:
     using Section = std::map<std::string, std::string>;  // folded key -> value
 
     const std::string* Find(std::string_view section, std::string_view key) const;
+    // With wanted null every section is kept.
+    static SettingsFile Parse(std::string_view text, const std::set<std::string>* wanted);
 
     std::map<std::string, Section> m_sections;  // folded section name -> entries
 };

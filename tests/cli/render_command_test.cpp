@@ -127,6 +127,8 @@ TEST_F(RenderCommandTest, ExitStatuses) {
     with("other extension", 2, [](RenderOptions& o) { o.outPath += ".jpg"; });
     with("model refused", 2, [](RenderOptions& o) { o.model = "0,600,1000"; });
     with("model too large", 2, [](RenderOptions& o) { o.model = "2147483647,600,2147483647"; });
+    with("model image under a pixel", 2, [](RenderOptions& o) { o.model = "100000,1,1000"; });
+    with("canvas leaves no image", 2, [](RenderOptions& o) { o.canvas = "1,1"; });
     with("model malformed", 2, [](RenderOptions& o) { o.model = "1000,600"; });
     with("model out of range", 2, [](RenderOptions& o) { o.model = "1000,600,99999999999"; });
     with("canvas refused", 2, [](RenderOptions& o) { o.canvas = "0,620"; });
@@ -140,6 +142,22 @@ TEST_F(RenderCommandTest, ExitStatuses) {
         if (c.status != 0) {
             EXPECT_FALSE(m_err.str().empty()) << c.what;
         }
+    }
+}
+
+TEST_F(RenderCommandTest, NeverWritesOverTheJob) {
+    // The job under a picture's name, and a picture name hard-linked to it.
+    const fs::path named = m_folder / "job.bmp";
+    fs::copy_file(m_job, named);
+    fs::create_hard_link(m_job, m_folder / "linked.png");
+    const Bytes original = ReadFile(m_job);
+    for (const fs::path& out : {named, m_folder / "linked.png"}) {
+        RenderOptions options;
+        options.jobPath = out == named ? named : m_job;
+        options.outPath = out;
+        EXPECT_EQ(Render(options), 1) << out;
+        EXPECT_NE(m_err.str().find("is the job itself"), std::string::npos) << m_err.str();
+        EXPECT_EQ(ReadFile(out), original) << out;
     }
 }
 

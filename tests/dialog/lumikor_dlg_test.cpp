@@ -143,11 +143,10 @@ TEST_F(DialogTest, SettingAppliesValidModelsAndRefusesTheRest) {
     const std::vector<std::uint8_t> drawn = CanvasBytes();
 
     // Zero, no number, and a size the display refuses change nothing.
-    const std::vector<std::array<const char*, 3>> refused = {{"0", "600", "1000"},
-                                                             {"1000", "abc", "1000"},
-                                                             {"1000", "600", ""},
-                                                             {"-5", "600", "1000"},
-                                                             {"1000", "600", "100000000"}};
+    const std::vector<std::array<const char*, 3>> refused = {
+        {"0", "600", "1000"},   {"1000", "abc", "1000"},      {"1000", "600", ""},
+        {"-5", "600", "1000"},  {"1000", "600", "100000000"}, {"100000", "1", "1000"},
+        {"1", "100000", "1000"}};
     for (const auto& values : refused) {
         SetText(IDC_WIDTH, values[0]);
         SetText(IDC_HEIGHT, values[1]);
@@ -354,6 +353,21 @@ TEST_F(DialogTest, SaveImageFailureIsReportedWithTheFileAndReason) {
     EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
     EXPECT_TRUE(Dialog().StatusText().startsWith("Not saved: "))
         << Dialog().StatusText().toStdString();
+}
+
+TEST_F(DialogTest, SaveImageNeverWritesOverTheJob) {
+    const std::string job = WriteJob("part.bmp", SquareJob());
+    SetText(IDC_JOB_PATH, QString::fromStdString(job));
+    Click(IDC_REDRAW);
+    QString text;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        box->close();
+    });
+    Click(IDC_SAVE_IMAGE);
+    EXPECT_TRUE(text.contains("part.bmp")) << text.toStdString();
+    EXPECT_TRUE(text.contains("job file itself")) << text.toStdString();
+    EXPECT_EQ(std::filesystem::file_size(job), SquareJob().Size());
 }
 
 TEST_F(DialogTest, EnterAndEscapeEndTheDialog) {

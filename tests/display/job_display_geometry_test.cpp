@@ -42,6 +42,7 @@ TEST(GeometryTest, RefusedModelsChangeNothing) {
         MakeModel(0, 600, 1000),    MakeModel(1000, -1, 1000),
         MakeModel(1000, 600, 0),    MakeModel(1, 1, 1),           // under one dot
         MakeModel(kMax, 600, 1000), MakeModel(1000, kMax, kMax),  // beyond 32 bits
+        MakeModel(100000, 1, 1000), MakeModel(1, 100000, 1000),   // an image under one pixel
     };
     for (const ModelInfo& model : refused) {
         SCOPED_TRACE(testing::Message()

@@ -143,7 +143,13 @@ TEST(RasterEquivalenceTest, RandomJobsOnRandomBedsMatchTheReference) {
     for (int i = 0; i < 300; ++i) {
         const RasterSetup setup = random.RandomSetup();
         DisplayHarness probe(setup.canvasWidth, setup.canvasHeight, setup.model);
-        ASSERT_EQ(probe.setModel, 1);
+        // A bed far narrower than the canvas fits to an image under one
+        // pixel wide, which the display refuses.
+        const bool hasImage =
+            std::int64_t{setup.canvasHeight} * setup.model.width >= setup.model.height &&
+            std::int64_t{setup.canvasWidth} * setup.model.height >= setup.model.width;
+        ASSERT_EQ(probe.setModel, hasImage ? 1 : 0);
+        if (!hasImage) continue;
         const std::vector<std::uint8_t> job =
             random.RandomJob(probe.display.GetBedWidthDots(), probe.display.GetBedHeightDots());
         SCOPED_TRACE(testing::Message() << "job " << i);

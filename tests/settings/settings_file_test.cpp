@@ -25,7 +25,8 @@ TEST(SettingsFileTest, MissingSectionKeyOrEmptyNumberGivesTheDefault) {
 }
 
 TEST(SettingsFileTest, MissingFileReadsAsEmpty) {
-    const SettingsFile file = SettingsFile::Load("/nonexistent/dir/Lumikor.ini");
+    const SettingsFile file =
+        SettingsFile::FromText(SettingsFile::ReadText("/nonexistent/dir/Lumikor.ini"));
     EXPECT_EQ(file.GetInt("MODEL_LIST", "No", -3), -3);
     EXPECT_TRUE(file.Keys("MODEL_LIST").empty());
 }
