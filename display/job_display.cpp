@@ -55,8 +55,9 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
     if (bedWidthDots == 0 || bedHeightDots == 0) return 0;
     // The fitted image is as wide or as tall as the canvas and scales the
     // other side; under one pixel there it could be neither seen nor saved.
-    if (std::int64_t{m_canvasWidth} * model->height < model->width ||
-        std::int64_t{m_canvasHeight} * model->width < model->height) {
+    // A view maps dots itself and has no fitted image.
+    if (m_viewMapping == nullptr && (std::int64_t{m_canvasWidth} * model->height < model->width ||
+                                     std::int64_t{m_canvasHeight} * model->width < model->height)) {
         return 0;
     }
 

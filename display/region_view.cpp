@@ -22,10 +22,11 @@ public:
         m_mapping = settings.view;
         const CanvasDesc desc{static_cast<std::int32_t>(m_mapping.Width()),
                               static_cast<std::int32_t>(m_mapping.Height()), nullptr, 0};
+        // The mapping first: the view's canvas does not fit the bed.
+        SetViewMapping(&m_mapping);
         if (SetCanvas(&desc) == 0 || SetModel(&settings.model) == 0) {
             return ViewOutcome::kNotDrawable;
         }
-        SetViewMapping(&m_mapping);
         SetDisplayMode(settings.displayMode);
         SetColorMode(settings.colorMode);
         SetOffset(settings.offsetX, settings.offsetY);
