@@ -19,12 +19,12 @@ std::string ChooseFile(const ModelsOptions& options, const SettingsPlaces& place
                                                     : std::vector<std::string>{options.iniPath};
     const std::string found = FirstExistingSettingsFile(candidates);
     if (!found.empty()) {
-        err << "lumikor-cli models: reading '" << found << "'\n";
+        err << "lumikor-cli models: reading '" << TerminalText(found) << "'\n";
         return found;
     }
     err << "lumikor-cli models: no settings file at";
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        err << (i == 0 ? " '" : ", '") << candidates[i] << '\'';
+        err << (i == 0 ? " '" : ", '") << TerminalText(candidates[i]) << '\'';
     }
     err << "; no models\n";
     return found;

@@ -7,6 +7,7 @@
 
 #include "cli/png_file.h"
 #include "cli/read_file.h"
+#include "cli/terminal_text.h"
 #include "display/job_display.h"
 #include "parser/job_format.h"
 
@@ -18,7 +19,7 @@ bool HasMagic(const std::vector<std::uint8_t>& job) {
 }
 
 int Fail(std::ostream& err, int status, const std::string& message) {
-    err << "lumikor-cli thumbnail: " << message << '\n';
+    err << "lumikor-cli thumbnail: " << TerminalText(message) << '\n';
     return status;
 }
 

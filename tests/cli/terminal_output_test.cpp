@@ -175,8 +175,7 @@ TEST(TerminalOutputDeathTest, StandardOutputOnAFullDevice) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const TempDir dir;
     const std::string ini = dir.Write("Lumikor.ini", "[MODEL_LIST]\nNo=1\nItem_1=A\n");
-    EXPECT_EXIT(ModelsToDevFull(ini), testing::ExitedWithCode(1),
-                "cannot write the output: No space left on device");
+    EXPECT_EXIT(ModelsToDevFull(ini), testing::ExitedWithCode(1), "cannot write the output");
 }
 
 }  // namespace
