@@ -250,10 +250,16 @@ int main(int argc, char** argv) {
     SeedDir display(out / "display");
     SeedDir settings(out / "settings");
     SeedDir text(out / "text");
+    SeedDir cli(out / "cli");
+    SeedDir rasterDiff(out / "raster_diff");
 
     std::vector<Bytes> jobs;
     AddJobs(&parser, &jobs);
+    // The command line reads the same jobs; the raster comparison the same
+    // options blocks and jobs as the display.
+    for (const Bytes& job : jobs) cli.Add(job);
     AddDisplaySeeds(&display, jobs);
+    AddDisplaySeeds(&rasterDiff, jobs);
     AddSettingsSeeds(&settings);
     AddTextSeeds(&text);
     return 0;

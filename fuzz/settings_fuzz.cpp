@@ -1,9 +1,6 @@
 // The settings-file reader on any text, and the model list built from it.
-// LoadModelList reads a path, so the input is written to one temporary file
-// per process first; the reader is also queried from memory directly.
-#include <fcntl.h>
-#include <unistd.h>
-
+// LoadModelList reads a path, so the input is written to a scratch file
+// first; the reader is also queried from memory directly.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,41 +11,11 @@
 
 #include "display/model_info.h"
 #include "fuzz/keep_value.h"
+#include "fuzz/scratch_file.h"
 #include "settings/model_list.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-// A temporary file that lives as long as the fuzzing process.
-class ScratchFile {
-public:
-    ScratchFile() {
-        const char* dir = std::getenv("TMPDIR");
-        m_path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                 "/lumikor-settings-fuzz-XXXXXX";
-        m_fd = mkstemp(m_path.data());
-        if (m_fd < 0) std::abort();
-    }
-    ~ScratchFile() {
-        close(m_fd);
-        unlink(m_path.c_str());
-    }
-
-    const std::string& Rewrite(const std::uint8_t* data, std::size_t size) {
-        if (ftruncate(m_fd, 0) != 0) std::abort();
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = pwrite(m_fd, data + done, size - done, static_cast<off_t>(done));
-            if (n <= 0) std::abort();
-            done += static_cast<std::size_t>(n);
-        }
-        return m_path;
-    }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-};
 
 void CheckModels(const std::vector<ModelInfo>& models) {
     for (const ModelInfo& model : models) {
