@@ -64,14 +64,17 @@ int SetUpRender(const RenderOptions& options, CJobDisplay& display, RegionViewSe
     if (display.SetCanvas(&desc) == 0) {
         return UsageError(err, "canvas " + options.canvas + " is not a drawable size");
     }
+    // The display refuses a bed whose fitted image is under a pixel on a
+    // side; say so before it does, naming the canvas.
+    const std::int64_t width = bed.model.width;
+    const std::int64_t height = bed.model.height;
+    if (width > 0 && height > 0 &&
+        (canvasSize[0] * height < width || canvasSize[1] * width < height)) {
+        return UsageError(err, "canvas " + options.canvas +
+                                   " leaves no room for the bed of model " + options.model);
+    }
     if (display.SetModel(&bed.model) == 0) {
         return UsageError(err, "model " + options.model + " has no usable bed");
-    }
-    if (display.GetImageWidth() < 1 || display.GetImageHeight() < 1) {
-        return UsageError(err, "canvas " + options.canvas +
-                                   " leaves no room for the bed of model " + options.model + " (" +
-                                   std::to_string(display.GetImageWidth()) + " x " +
-                                   std::to_string(display.GetImageHeight()) + " pixels)");
     }
     settings.model = bed.model;
     settings.displayMode = DisplayModeOf(options.display);
