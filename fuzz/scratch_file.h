@@ -15,8 +15,8 @@ class ScratchFile {
 public:
     ScratchFile() {
         const char* dir = std::getenv("TMPDIR");
-        m_path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                 "/lumikor-fuzz-XXXXXX";
+        m_path =
+            std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/lumikor-fuzz-XXXXXX";
         m_fd = mkstemp(m_path.data());
         if (m_fd < 0) std::abort();
     }

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdint>
 
-
 bool ReadFilePrefix(const char* path, std::size_t limit, std::string* bytes, bool* cut) {
     bytes->clear();
     *cut = false;
