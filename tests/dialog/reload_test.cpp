@@ -103,7 +103,9 @@ TEST_F(ReloadTest, AChangeDuringALoadIsDrawnAfterIt) {
     bool loadRanThrough = false;
     QTimer::singleShot(50, &Dialog(), [&] {
         ASSERT_TRUE(Dialog().IsLoading());
-        WriteJob("gen.prn", rewritten);
+        // Replaced by rename, as generators do: the load goes on with the
+        // file it mapped, while the watcher sees the new one.
+        std::filesystem::rename(WriteJob("gen.prn.part", rewritten), m_path);
         QTest::qWait(600);  // past the settle time, inside the load
         loadRanThrough = Dialog().IsLoading();
         Dialog().StopButton()->click();
