@@ -34,8 +34,8 @@ std::string Latin1ToUtf8(std::string_view latin1) {
 }
 
 std::string FileNameUtf8(const ParserState& state) {
-    const auto end = std::find(state.fileName.begin(), state.fileName.end(), '\0');
-    return Latin1ToUtf8(std::string_view(state.fileName.data(), end - state.fileName.begin()));
+    const auto end = std::find(state.m_fileName.begin(), state.m_fileName.end(), '\0');
+    return Latin1ToUtf8(std::string_view(state.m_fileName.data(), end - state.m_fileName.begin()));
 }
 
 namespace {

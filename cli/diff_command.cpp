@@ -7,12 +7,12 @@
 
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
-#include "cli/job_walker.h"
 #include "cli/picture_diff.h"
 #include "cli/read_file.h"
 #include "cli/render_command.h"
 #include "cli/sequence_diff.h"
 #include "display/job_display.h"
+#include "parser/job_walker.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::uint64_t Fingerprint(const StreamItem& item) {
         hash *= 0x100000001B3u;
     };
     add(static_cast<std::uint8_t>(item.kind));
-    add(static_cast<std::uint8_t>(item.trailer));
+    add(static_cast<std::uint8_t>(item.trailer.outcome));
     for (std::uint32_t i = 0; i < item.length; ++i) add(item.bytes[i]);
     return hash;
 }
@@ -71,7 +71,7 @@ public:
 protected:
     void OnItem(const StreamItem& item) override {
         if (m_seen++ != m_index) return;
-        m_line = DumpLine(item, TrailerFigures{m_checksumSum, m_checksumStored, m_dataSize});
+        m_line = DumpLine(item, m_dataSize);
     }
 
 private:

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "cli/describe.h"
-#include "cli/job_walker.h"
 #include "cli/read_file.h"
 #include "cli/terminal_text.h"
 #include "parser/byte_readers.h"
 #include "parser/job_format.h"
+#include "parser/job_walker.h"
 
 namespace {
 
@@ -154,33 +154,33 @@ void DescribeCommand(const StreamItem& item, std::ostream& line) {
     }
 }
 
-void DescribeTrailer(const StreamItem& item, const TrailerFigures& figures, std::ostream& line) {
+void DescribeTrailer(const StreamItem& item, std::uint32_t dataSize, std::ostream& line) {
+    const jobformat::TrailerCheck& check = item.trailer;
     line << CommandName(item.prefix, 'B') << " trailer: ";
-    switch (item.trailer) {
-        case TrailerOutcome::kPassed:
-            line << "ok, checksum " << figures.checksumSum << ", length " << figures.dataSize;
+    switch (check.outcome) {
+        case jobformat::TrailerOutcome::kPassed:
+            line << "ok, checksum " << check.checksumSum << ", length " << dataSize;
             return;
-        case TrailerOutcome::kTagCutShort:
+        case jobformat::TrailerOutcome::kTagCutShort:
             line << "tag cut short by the end of the job";
             return;
-        case TrailerOutcome::kTagMismatch:
+        case jobformat::TrailerOutcome::kTagMismatch:
             line << "tag is not 'Y' 'E'";
             return;
-        case TrailerOutcome::kChecksumCutShort:
+        case jobformat::TrailerOutcome::kChecksumCutShort:
             line << "checksum cut short by the end of the job";
             return;
-        case TrailerOutcome::kChecksumMismatch:
-            line << "checksum mismatch, computed " << figures.checksumSum << ", stored "
-                 << figures.checksumStored;
+        case jobformat::TrailerOutcome::kChecksumMismatch:
+            line << "checksum mismatch, computed " << check.checksumSum << ", stored "
+                 << check.checksumStored;
             return;
-        case TrailerOutcome::kLengthCutShort:
-            line << "checksum ok (" << figures.checksumSum
+        case jobformat::TrailerOutcome::kLengthCutShort:
+            line << "checksum ok (" << check.checksumSum
                  << "), total length cut short by the end of the job";
             return;
-        case TrailerOutcome::kLengthMismatch:
-            line << "checksum ok (" << figures.checksumSum << "), total length "
-                 << ReadU32BE(item.bytes, item.length - 4) << " differs from the job size "
-                 << figures.dataSize;
+        case jobformat::TrailerOutcome::kLengthMismatch:
+            line << "checksum ok (" << check.checksumSum << "), total length " << check.totalLength
+                 << " differs from the job size " << dataSize;
             return;
     }
 }
@@ -190,10 +190,7 @@ public:
     explicit CDumpWalker(std::ostream& out) : m_out(out) {}
 
 protected:
-    void OnItem(const StreamItem& item) override {
-        m_out << DumpLine(item, TrailerFigures{m_checksumSum, m_checksumStored, m_dataSize})
-              << '\n';
-    }
+    void OnItem(const StreamItem& item) override { m_out << DumpLine(item, m_dataSize) << '\n'; }
 
 private:
     std::ostream& m_out;
@@ -201,7 +198,7 @@ private:
 
 }  // namespace
 
-std::string DumpLine(const StreamItem& item, const TrailerFigures& figures) {
+std::string DumpLine(const StreamItem& item, std::uint32_t dataSize) {
     char position[32];
     std::snprintf(position, sizeof position, "%10u %8u  ", item.offset, item.length);
     std::ostringstream line;
@@ -216,7 +213,7 @@ std::string DumpLine(const StreamItem& item, const TrailerFigures& figures) {
                  << Hex(item.bytes, item.length);
             break;
         case ItemKind::kTrailer:
-            DescribeTrailer(item, figures, line);
+            DescribeTrailer(item, dataSize, line);
             break;
         case ItemKind::kCommand:
             DescribeCommand(item, line);
@@ -233,7 +230,7 @@ int RunDump(const std::string& jobPath, bool strict, std::ostream& out, std::ost
     walker.Walk(job);
     const std::vector<JobWarning> warnings = walker.GetWarnings();
     WriteWarnings(jobPath, warnings, err);
-    if (walker.State().errorFlags != 0) return kExitJobErrors;
+    if (walker.State().m_errorFlags != 0) return kExitJobErrors;
     return strict && !warnings.empty() ? kExitStrict : kExitOk;
 }
 

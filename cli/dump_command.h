@@ -6,19 +6,12 @@
 #include <string>
 
 #include "cli/cli_app.h"
-#include "cli/job_walker.h"
-
-// The trailer figures a listing line reports: the parser's, as they stand
-// when the trailer's check has ended.
-struct TrailerFigures {
-    std::uint32_t checksumSum = 0;
-    std::uint32_t checksumStored = 0;
-    std::uint32_t dataSize = 0;
-};
+#include "parser/job_walker.h"
 
 // One line of the listing, without the newline: offset, length and what the
-// item is.
-std::string DumpLine(const StreamItem& item, const TrailerFigures& figures);
+// item is. dataSize is the size of the job, which a trailer's line compares
+// its stored length with.
+std::string DumpLine(const StreamItem& item, std::uint32_t dataSize);
 
 // Exit status as for info: 0, 3 when the job has error bits, 1 unreadable;
 // with strict, 4 for a job without error bits that has warnings (written to

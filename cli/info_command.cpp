@@ -9,10 +9,10 @@
 
 #include "cli/describe.h"
 #include "cli/extents_report.h"
-#include "cli/job_walker.h"
 #include "cli/read_file.h"
 #include "cli/terminal_text.h"
 #include "parser/job_format.h"
+#include "parser/job_walker.h"
 
 namespace {
 
@@ -72,30 +72,30 @@ Json SummaryJson(const ParserState& s, const CInfoWalker& walker, const ExtentsR
         hooks[HookName(static_cast<Hook>(i))] = walker.hookCounts[i];
     }
     return Json{
-        {"size", s.dataSize},
-        {"errorFlags", s.errorFlags},
-        {"unknownCount", s.unknownCount},
-        {"checksumSum", s.checksumSum},
-        {"checksumStored", s.checksumStored},
-        {"pos", s.pos},
+        {"size", s.m_dataSize},
+        {"errorFlags", s.m_errorFlags},
+        {"unknownCount", s.m_unknownCount},
+        {"checksumSum", s.m_checksumSum},
+        {"checksumStored", s.m_checksumStored},
+        {"pos", s.m_pos},
         {"fileName", FileNameUtf8(s)},
-        {"penNumber", s.penNumber},
-        {"bitMode", s.bitMode},
-        {"dotStep", s.dotStep},
-        {"rleBase", s.rleBase},
-        {"escMBit4", s.escMBit4},
-        {"escOBit4", s.escOBit4},
-        {"escOBit0", s.escOBit0},
-        {"escH", s.escH},
-        {"escR", s.escR},
-        {"escY", s.escY},
-        {"escJ", s.escJ},
-        {"escS", s.escS},
-        {"escP", s.escP},
-        {"penDown", s.penDown},
-        {"escQ", s.escQ},
-        {"escT", s.escT},
-        {"escLowV", s.escLowV},
+        {"penNumber", s.m_penNumber},
+        {"bitMode", s.m_bitMode},
+        {"dotStep", s.m_dotStep},
+        {"rleBase", s.m_rleBase},
+        {"escMBit4", s.m_escMBit4},
+        {"escOBit4", s.m_escOBit4},
+        {"escOBit0", s.m_escOBit0},
+        {"escH", s.m_escH},
+        {"escR", s.m_escR},
+        {"escY", s.m_escY},
+        {"escJ", s.m_escJ},
+        {"escS", s.m_escS},
+        {"escP", s.m_escP},
+        {"penDown", s.m_penDown},
+        {"escQ", s.m_escQ},
+        {"escT", s.m_escT},
+        {"escLowV", s.m_escLowV},
         {"hooks", hooks},
         {"warnings", WarningsJson(walker.GetWarnings())},
         {"extents", ExtentsJson(extents)},
@@ -104,19 +104,19 @@ Json SummaryJson(const ParserState& s, const CInfoWalker& walker, const ExtentsR
 
 void WriteText(const std::string& path, const ParserState& s, const CInfoWalker& walker,
                const ExtentsReport& extents, std::ostream& out) {
-    const bool magicOk =
-        (s.errorFlags & jobformat::kErrorBadMagic) == 0 && !(s.dataSize < jobformat::kMagicSize);
+    const bool magicOk = (s.m_errorFlags & jobformat::kErrorBadMagic) == 0 &&
+                         !(s.m_dataSize < jobformat::kMagicSize);
     out << "Job:            " << TerminalText(path) << '\n';
-    out << "Size:           " << s.dataSize << " bytes\n";
+    out << "Size:           " << s.m_dataSize << " bytes\n";
     out << "Magic:          " << (magicOk ? "ok" : "not 'LTT'") << '\n';
     if (walker.trailers == 0) {
         out << "Trailer:        none\n";
     } else {
         out << "Trailer:        " << walker.trailers << " found; last checksum computed "
-            << s.checksumSum << ", stored " << s.checksumStored << '\n';
+            << s.m_checksumSum << ", stored " << s.m_checksumStored << '\n';
     }
     out << "Errors:         ";
-    const std::vector<std::string> words = ErrorBitWords(s.errorFlags);
+    const std::vector<std::string> words = ErrorBitWords(s.m_errorFlags);
     if (words.empty()) out << "none\n";
     for (std::size_t i = 0; i < words.size(); ++i) {
         out << (i == 0 ? "" : "                ") << words[i] << '\n';
@@ -127,8 +127,8 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         out << (i == 0 ? "" : "                ") << WarningWords(warnings[i]) << '\n';
     }
-    out << "Unknown bytes:  " << s.unknownCount << '\n';
-    out << "Decoded up to:  " << s.pos << '\n';
+    out << "Unknown bytes:  " << s.m_unknownCount << '\n';
+    out << "Decoded up to:  " << s.m_pos << '\n';
     out << "Commands:\n";
     if (walker.commandCounts.empty()) out << "  none\n";
     for (const auto& [name, count] : walker.commandCounts) {
@@ -136,10 +136,10 @@ void WriteText(const std::string& path, const ParserState& s, const CInfoWalker&
             << '\n';
     }
     out << "File name:      \"" << TerminalText(FileNameUtf8(s)) << "\"\n";
-    out << "Raster:         bit mode " << s.bitMode << ", dot step " << s.dotStep
+    out << "Raster:         bit mode " << s.m_bitMode << ", dot step " << s.m_dotStep
         << ", run-length threshold "
-        << (s.rleBase == 0 ? jobformat::kDefaultRleThreshold : s.rleBase) << '\n';
-    out << "Last pen:       " << s.penNumber << '\n';
+        << (s.m_rleBase == 0 ? jobformat::kDefaultRleThreshold : s.m_rleBase) << '\n';
+    out << "Last pen:       " << s.m_penNumber << '\n';
     WriteExtentsText(extents, out);
 }
 
@@ -177,7 +177,7 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     const ParserState state = walker.State();
     const ExtentsReport extents =
         MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY);
-    int status = state.errorFlags == 0 ? kExitOk : kExitJobErrors;
+    int status = state.m_errorFlags == 0 ? kExitOk : kExitJobErrors;
     if (status == kExitOk && options.strict &&
         (!extents.fit.Fits() || !walker.GetWarnings().empty())) {
         status = kExitStrict;

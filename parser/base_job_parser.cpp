@@ -9,9 +9,6 @@
 namespace {
 
 constexpr std::uint32_t kFileNameMaxLength = 39;  // the 40th byte ends the name
-constexpr std::uint32_t kTrailerTagLength = 2;    // 'Y' 'E'
-constexpr std::uint32_t kChecksumLength = 2;
-constexpr std::uint32_t kTotalLengthLength = 4;
 constexpr std::uint32_t kSumStretch = 256;
 
 // The byte sum of a stretch of the job, in a local accumulator: a loop that
@@ -36,9 +33,10 @@ int CBaseJobParser::Attach(const std::uint8_t* data, std::uint32_t size) {
 void CBaseJobParser::Parse() {
     // Raised before the reset, so a subclass still sees the previous job.
     OnParseBegin();
-    m_pos = 0;
-    ResetRecordedState();
-    m_errorFlags = 0;
+    static_cast<RecordedState&>(*this) = RecordedState{};
+    m_trailerCheck = {};
+    m_runningSum = 0;
+    m_sumEnd = 0;
     m_warningNotes = WarningNotes{};
     if (m_checkMagic != 0 && CheckMagic() == 0) return;
     m_warningNotes.pastMagic = true;
@@ -63,34 +61,6 @@ void CBaseJobParser::Parse() {
 void CBaseJobParser::AddToRunningSum(std::uint32_t end) {
     m_runningSum = AddBytes(m_runningSum, m_data + m_sumEnd, end - m_sumEnd);
     m_sumEnd = end;
-}
-
-void CBaseJobParser::ResetRecordedState() {
-    m_escLowV = {};
-    m_fileName = {};
-    m_bitMode = 0;
-    m_escOBit4 = 0;
-    m_escQ = {};
-    m_dotStep = 0;
-    m_escOBit0 = 0;
-    m_rleBase = 0;
-    m_escT = {};
-    m_escMBit4 = 0;
-    m_escY = 0;
-    m_escH = 0;
-    m_escR = 0;
-    m_checksumSum = 0;
-    m_checksumStored = 0;
-    m_unknownCount = 0;
-
-    m_penNumber = 0;
-    m_escJ = 0;
-    m_escS = 0;
-    m_escP = 0;
-    m_penDown = 0;
-
-    m_runningSum = 0;
-    m_sumEnd = 0;
 }
 
 int CBaseJobParser::CheckMagic() {
@@ -149,8 +119,9 @@ void CBaseJobParser::DecodeEscCommand() {
     const jobformat::CommandExtent cmd = jobformat::MeasureCommand(m_data, m_dataSize, start);
     if (!EnterCommand(start, cmd)) return;
     if (cmd.shape.layout == jobformat::ParamLayout::kTrailer) {
-        m_pos = start + jobformat::kCommandPrefixLength;  // the check consumes the fields
-        m_warningNotes.finalTrailerPassed = CheckTrailer() == 1;
+        CheckTrailer(start + jobformat::kCommandPrefixLength);
+        m_warningNotes.finalTrailerPassed =
+            m_trailerCheck.outcome == jobformat::TrailerOutcome::kPassed;
         m_warningNotes.finalTrailerEnd = m_pos;
         ++m_warningNotes.trailers;
         OnJobEnd();
@@ -281,46 +252,16 @@ void CBaseJobParser::DecodeVectorCommand() {
     }
 }
 
-int CBaseJobParser::CheckTrailer() {
-    // Each stage runs only if the one before passed; a failure leaves m_pos
-    // after the last byte consumed and the rest is read as top-level bytes.
-    if (std::uint64_t{m_pos} + kTrailerTagLength > m_dataSize) {
-        m_errorFlags |= jobformat::kErrorTruncated;
-        return 0;
+void CBaseJobParser::CheckTrailer(std::uint32_t fields) {
+    // Trailer checks come in stream order, so the running sum only ever grows
+    // forward: the job is summed once however many ESC 'B' it holds.
+    AddToRunningSum(fields);
+    m_trailerCheck = jobformat::CheckTrailer(m_data, m_dataSize, fields, m_runningSum);
+    m_pos = m_trailerCheck.end;
+    m_errorFlags |= jobformat::TrailerErrorBit(m_trailerCheck.outcome);
+    if (m_trailerCheck.outcome == jobformat::TrailerOutcome::kTagMismatch) ++m_unknownCount;
+    if (jobformat::ReachesChecksum(m_trailerCheck.outcome)) {
+        m_checksumSum = m_trailerCheck.checksumSum;
+        m_checksumStored = m_trailerCheck.checksumStored;
     }
-    for (const std::uint8_t expected : {std::uint8_t{'Y'}, std::uint8_t{'E'}}) {
-        if (m_data[m_pos++] != expected) {
-            m_errorFlags |= jobformat::kErrorTruncated;
-            ++m_unknownCount;
-            return 0;
-        }
-    }
-
-    if (std::uint64_t{m_pos} + kChecksumLength > m_dataSize) {
-        m_errorFlags |= jobformat::kErrorTruncated;
-        return 0;
-    }
-    // The sum covers everything up to the 'E'. Trailer checks come in stream
-    // order, so the running sum only ever grows forward: the job is summed
-    // once however many ESC 'B' it holds.
-    AddToRunningSum(m_pos);
-    m_checksumSum = m_runningSum & 0xFFFF;
-    m_checksumStored = ReadU16BE(m_data, m_pos);
-    m_pos += kChecksumLength;
-    if (m_checksumSum != m_checksumStored) {
-        m_errorFlags |= jobformat::kErrorChecksumMismatch;
-        return 0;
-    }
-
-    if (std::uint64_t{m_pos} + kTotalLengthLength > m_dataSize) {
-        m_errorFlags |= jobformat::kErrorTruncated;
-        return 0;
-    }
-    const std::uint32_t totalLength = ReadU32BE(m_data, m_pos);
-    m_pos += kTotalLengthLength;
-    if (totalLength != m_dataSize) {
-        m_errorFlags |= jobformat::kErrorLengthMismatch;
-        return 0;
-    }
-    return 1;
 }

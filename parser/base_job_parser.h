@@ -10,17 +10,21 @@
 // parameters without bounds checks.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "parser/job_warnings.h"
 
+#include "parser/recorded_state.h"
+#include "parser/trailer_check.h"
+
 namespace jobformat {
 struct CommandExtent;
 }
 
-class CBaseJobParser {
+// The recorded fields (m_bitMode, m_penNumber, m_errorFlags, m_pos, ...) come
+// from the two records: see recorded_state.h.
+class CBaseJobParser : protected CommandDescriptor, protected RecordedState {
 public:
     CBaseJobParser();
     CBaseJobParser(const CBaseJobParser&) = delete;
@@ -68,49 +72,18 @@ public:
     virtual ~CBaseJobParser() = default;
 
 protected:
-    // Descriptor of the command being handled; not reset by Parse.
-    std::int32_t m_cmdStart = 0;
-    std::int32_t m_cmdLength = 0;
-    std::int32_t m_cmdPrefix = 0;
-
     std::uint32_t m_dataSize = 0;
     const std::uint8_t* m_data = nullptr;
-
-    // Command-state record: cleared by every Parse.
-    std::array<std::uint8_t, 3> m_escLowV{};
-    std::array<char, 40> m_fileName{};
-    std::uint16_t m_bitMode = 0;
-    std::uint16_t m_escOBit4 = 0;
-    std::array<std::uint16_t, 2> m_escQ{};
-    std::uint16_t m_dotStep = 0;
-    std::uint16_t m_escOBit0 = 0;
-    std::uint16_t m_rleBase = 0;
-    std::array<std::uint16_t, 16> m_escT{};
-    std::uint16_t m_escMBit4 = 0;
-    std::uint32_t m_escY = 0;
-    std::uint32_t m_escH = 0;
-    std::uint32_t m_escR = 0;
-    std::uint32_t m_checksumSum = 0;
-    std::uint32_t m_checksumStored = 0;
-    std::int32_t m_unknownCount = 0;
-
-    // Pen-state record: cleared by every Parse.
-    std::uint16_t m_penNumber = 0;
-    std::uint16_t m_escJ = 0;
-    std::uint16_t m_escS = 0;
-    std::uint16_t m_escP = 0;
-    std::uint16_t m_penDown = 0;
-
-    std::uint32_t m_errorFlags = 0;
     std::int32_t m_checkMagic = 1;
-    std::uint32_t m_pos = 0;
+    // The check of the trailer that raised the current OnJobEnd.
+    jobformat::TrailerCheck m_trailerCheck;
 
 private:
-    void ResetRecordedState();
     int CheckMagic();
     void DecodeEscCommand();
     void DecodeVectorCommand();
-    int CheckTrailer();
+    // Checks the trailer whose fields start at fields and acts on the outcome.
+    void CheckTrailer(std::uint32_t fields);
     // Moves m_pos past the measured command; returns 0 when there is nothing
     // more to do: the command is cut short, or its letter is not a command.
     int EnterCommand(std::uint32_t start, const jobformat::CommandExtent& cmd);

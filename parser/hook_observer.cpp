@@ -30,34 +30,8 @@ bool HookHasDescriptor(Hook hook) {
 }
 
 ParserState CHookObserver::State() const {
-    return ParserState{
-        .cmdStart = m_cmdStart,
-        .cmdLength = m_cmdLength,
-        .cmdPrefix = m_cmdPrefix,
-        .dataSize = m_dataSize,
-        .escLowV = m_escLowV,
-        .fileName = m_fileName,
-        .bitMode = m_bitMode,
-        .escOBit4 = m_escOBit4,
-        .escQ = m_escQ,
-        .dotStep = m_dotStep,
-        .escOBit0 = m_escOBit0,
-        .rleBase = m_rleBase,
-        .escT = m_escT,
-        .escMBit4 = m_escMBit4,
-        .escY = m_escY,
-        .escH = m_escH,
-        .escR = m_escR,
-        .checksumSum = m_checksumSum,
-        .checksumStored = m_checksumStored,
-        .unknownCount = m_unknownCount,
-        .penNumber = m_penNumber,
-        .escJ = m_escJ,
-        .escS = m_escS,
-        .escP = m_escP,
-        .penDown = m_penDown,
-        .errorFlags = m_errorFlags,
-        .checkMagic = m_checkMagic,
-        .pos = m_pos,
-    };
+    return ParserState{{static_cast<const CommandDescriptor&>(*this)},
+                       {static_cast<const RecordedState&>(*this)},
+                       m_dataSize,
+                       m_checkMagic};
 }

@@ -35,36 +35,11 @@ const char* HookName(Hook hook);
 // True for the hooks raised with the descriptor pointing at their command.
 bool HookHasDescriptor(Hook hook);
 
-// A copy of the parser's fields, named as in CBaseJobParser without "m_".
-struct ParserState {
-    std::int32_t cmdStart = 0;
-    std::int32_t cmdLength = 0;
-    std::int32_t cmdPrefix = 0;
-    std::uint32_t dataSize = 0;
-    std::array<std::uint8_t, 3> escLowV{};
-    std::array<char, 40> fileName{};
-    std::uint16_t bitMode = 0;
-    std::uint16_t escOBit4 = 0;
-    std::array<std::uint16_t, 2> escQ{};
-    std::uint16_t dotStep = 0;
-    std::uint16_t escOBit0 = 0;
-    std::uint16_t rleBase = 0;
-    std::array<std::uint16_t, 16> escT{};
-    std::uint16_t escMBit4 = 0;
-    std::uint32_t escY = 0;
-    std::uint32_t escH = 0;
-    std::uint32_t escR = 0;
-    std::uint32_t checksumSum = 0;
-    std::uint32_t checksumStored = 0;
-    std::int32_t unknownCount = 0;
-    std::uint16_t penNumber = 0;
-    std::uint16_t escJ = 0;
-    std::uint16_t escS = 0;
-    std::uint16_t escP = 0;
-    std::uint16_t penDown = 0;
-    std::uint32_t errorFlags = 0;
-    std::int32_t checkMagic = 0;
-    std::uint32_t pos = 0;
+// A copy of the parser's fields, named as in CBaseJobParser: both records
+// whole, the job size and the magic switch.
+struct ParserState : CommandDescriptor, RecordedState {
+    std::uint32_t m_dataSize = 0;
+    std::int32_t m_checkMagic = 0;
 
     bool operator==(const ParserState&) const = default;
 };

@@ -142,4 +142,49 @@ TEST(DumpCommandTest, BadMagicStopsTheListing) {
               "         0        3  magic bad: 4C 54 58\n");
 }
 
+// Every way a trailer check can end, as the dump lists it: the trailer line
+// and what is left after it.
+TEST(DumpCommandTest, NamesEveryTrailerOutcome) {
+    const Bytes job = kSmallestJob;  // LTT, ESC 'B' 'Y' 'E', checksum 495, length 13
+    const auto cut = [&](std::size_t size) { return Bytes(job.begin(), job.begin() + size); };
+    Bytes wrongY = cut(7);
+    wrongY[5] = 'X';
+    Bytes wrongE = cut(7);
+    wrongE[6] = 'X';
+    Bytes wrongSum = job;
+    wrongSum[8] = 0xF0;
+    Bytes wrongLength = job;
+    wrongLength[12] = 0x0E;
+    const std::string kTrailer = "         3 ";
+    const std::vector<std::pair<Bytes, std::string>> cases = {
+        {job, "      10  ESC 'B' trailer: ok, checksum 495, length 13\n"},
+        {cut(5), "       2  ESC 'B' trailer: tag cut short by the end of the job\n"},
+        {wrongY,
+         "       3  ESC 'B' trailer: tag is not 'Y' 'E'\n"
+         "         6        1  1 unknown byte: 45\n"},
+        {wrongE, "       4  ESC 'B' trailer: tag is not 'Y' 'E'\n"},
+        {cut(8),
+         "       4  ESC 'B' trailer: checksum cut short by the end of the job\n"
+         "         7        1  1 unknown byte: 01\n"},
+        {wrongSum,
+         "       6  ESC 'B' trailer: checksum mismatch, computed 495, stored 496\n"
+         "         9        4  4 unknown bytes: 00 00 00 0D\n"},
+        {cut(10),
+         "       6  ESC 'B' trailer: checksum ok (495), total length cut short by the end of "
+         "the job\n"
+         "         9        1  1 unknown byte: 00\n"},
+        {wrongLength,
+         "      10  ESC 'B' trailer: checksum ok (495), total length 14 differs from the job "
+         "size 13\n"},
+    };
+    for (const auto& [bytes, listing] : cases) {
+        const CliRun run = RunTool({"dump", WriteJob("trailer.prn", bytes)});
+        EXPECT_EQ(run.status, &bytes == &cases.front().first ? 0 : 3) << listing;
+        EXPECT_EQ(run.out,
+                  "    offset   length  command\n"
+                  "         0        3  magic ok\n" +
+                      kTrailer + listing);
+    }
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -134,16 +135,18 @@ TEST_P(CommandTest, PassesOverItsLengthAndRaisesItsHookLast) {
     expected.push_back(Hook::kEscV);
     ASSERT_EQ(parser.Hooks(), expected);
     const std::uint32_t end = 3 + c.length;
-    EXPECT_EQ(parser.events.back().state.pos, end + 2);
-    EXPECT_EQ(parser.State().unknownCount, c.unknown);
-    EXPECT_EQ(parser.State().errorFlags, 0u);
+    EXPECT_EQ(parser.events.back().state.m_pos, end + 2);
+    EXPECT_EQ(parser.State().m_unknownCount, c.unknown);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
     if (!c.hook) return;
     const ParserState& at = parser.events[1].state;
-    EXPECT_EQ(at.pos, end);
+    EXPECT_EQ(at.m_pos, end);
     if (HookHasDescriptor(*c.hook)) {
-        EXPECT_EQ(at.cmdStart, 3);
-        EXPECT_EQ(at.cmdLength, std::int32_t(c.length));
-        EXPECT_EQ(at.cmdPrefix, 2);
+        EXPECT_EQ(at.m_cmdStart, 3);
+        EXPECT_EQ(at.m_cmdLength, std::int32_t(c.length));
+        EXPECT_EQ(at.m_cmdPrefix, 2);
+        const Bytes command = CommandBytes(c);
+        EXPECT_EQ(parser.bytesTouched, std::accumulate(command.begin(), command.end(), 0u));
     }
 }
 
@@ -164,8 +167,8 @@ TEST_P(CommandTest, CutShortAtAnyByteIsDroppedWithoutTrace) {
         parser.ParseJob(job);
         EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin}) << "keep " << keep;
         ParserState expected = reference.State();
-        expected.dataSize = static_cast<std::uint32_t>(job.size());
-        expected.pos = static_cast<std::uint32_t>(job.size());
+        expected.m_dataSize = static_cast<std::uint32_t>(job.size());
+        expected.m_pos = static_cast<std::uint32_t>(job.size());
         EXPECT_EQ(parser.State(), expected) << "keep " << keep;
     }
 }
@@ -178,8 +181,8 @@ TEST(TopLevelBytesTest, NonCommandBytesAreCountedOneByOne) {
     w.Magic().Raw({0x00, 0x1A, 0x1C, 'g', 'p', 0xFF});
     HookLog parser;
     parser.ParseJob(w.Bytes());
-    EXPECT_EQ(parser.State().unknownCount, 6);
-    EXPECT_EQ(parser.State().errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_unknownCount, 6);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
 }
 
 // An unlisted letter passes over only the prefix and the letter, so the bytes
@@ -190,7 +193,7 @@ TEST(TopLevelBytesTest, ParametersOfAnUnlistedCommandAreReadAtTopLevel) {
     HookLog parser;
     parser.ParseJob(w.Bytes());
     EXPECT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kPenSelect}));
-    EXPECT_EQ(parser.State().penNumber, 4);
+    EXPECT_EQ(parser.State().m_penNumber, 4);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using Kind = JobWarningKind;
 std::vector<JobWarning> WarningsOf(const Bytes& job, std::uint32_t* errorFlags = nullptr) {
     HookLog parser;
     parser.ParseJob(job);
-    if (errorFlags != nullptr) *errorFlags = parser.State().errorFlags;
+    if (errorFlags != nullptr) *errorFlags = parser.State().m_errorFlags;
     return parser.GetWarnings();
 }
 

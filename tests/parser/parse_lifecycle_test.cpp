@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,18 +25,18 @@ TEST(MagicTest, JobsThatAreNotDecoded) {
     for (const auto& [job, bit] : cases) {
         HookLog parser;
         parser.ParseJob(job);
-        EXPECT_EQ(parser.State().errorFlags, bit) << job.size();
+        EXPECT_EQ(parser.State().m_errorFlags, bit) << job.size();
         EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin});
-        EXPECT_EQ(parser.State().unknownCount, 0);
-        EXPECT_EQ(parser.State().penNumber, 0);
+        EXPECT_EQ(parser.State().m_unknownCount, 0);
+        EXPECT_EQ(parser.State().m_penNumber, 0);
     }
 }
 
 TEST(MagicTest, MagicAloneIsAValidJob) {
     HookLog parser;
     parser.ParseJob(Bytes{'L', 'T', 'T'});
-    EXPECT_EQ(parser.State().errorFlags, 0u);
-    EXPECT_EQ(parser.State().pos, 3u);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_pos, 3u);
     EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin});
 }
 
@@ -43,9 +44,9 @@ TEST(MagicTest, SwitchedOffDecodingStartsAtTheFirstByte) {
     HookLog parser;
     parser.SetCheckMagic(false);
     parser.ParseJob(Bytes{'X', 0x1B, 'N', 2});
-    EXPECT_EQ(parser.State().errorFlags, 0u);
-    EXPECT_EQ(parser.State().unknownCount, 1);
-    EXPECT_EQ(parser.State().penNumber, 2);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_unknownCount, 1);
+    EXPECT_EQ(parser.State().m_penNumber, 2);
 }
 
 TEST(AttachTest, NullPointerIsRefusedAndChangesNothing) {
@@ -54,7 +55,7 @@ TEST(AttachTest, NullPointerIsRefusedAndChangesNothing) {
     EXPECT_EQ(parser.Attach(job.data(), 3), 1);
     EXPECT_EQ(parser.Attach(nullptr, 99), 0);
     EXPECT_EQ(parser.Data(), job.data());
-    EXPECT_EQ(parser.State().dataSize, 3u);
+    EXPECT_EQ(parser.State().m_dataSize, 3u);
 }
 
 TEST(HookOrderTest, HooksComeInStreamOrderWithThePositionAfterTheirCommand) {
@@ -82,46 +83,56 @@ TEST(HookOrderTest, HooksComeInStreamOrderWithThePositionAfterTheirCommand) {
     EXPECT_EQ(parser.events[0].hook, Hook::kParseBegin);
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(parser.events[i + 1].hook, expected[i].first) << i;
-        EXPECT_EQ(parser.events[i + 1].state.pos, expected[i].second) << i;
+        EXPECT_EQ(parser.events[i + 1].state.m_pos, expected[i].second) << i;
     }
-    EXPECT_EQ(parser.State().errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
     // Values are stored before the hook that reports them.
-    EXPECT_EQ(parser.events[2].state.penNumber, 2);
-    EXPECT_EQ(parser.events[5].state.penDown, 1);
-    EXPECT_EQ(parser.events[8].state.penDown, 0);
+    EXPECT_EQ(parser.events[2].state.m_penNumber, 2);
+    EXPECT_EQ(parser.events[5].state.m_penDown, 1);
+    EXPECT_EQ(parser.events[8].state.m_penDown, 0);
 }
+
+// Every field Parse resets, as a list of members, so that a test can tell
+// that a job really set each of them.
+constexpr auto kRecordedFields = std::make_tuple(
+    &RecordedState::m_escLowV, &RecordedState::m_fileName, &RecordedState::m_bitMode,
+    &RecordedState::m_escOBit4, &RecordedState::m_escQ, &RecordedState::m_dotStep,
+    &RecordedState::m_escOBit0, &RecordedState::m_rleBase, &RecordedState::m_escT,
+    &RecordedState::m_escMBit4, &RecordedState::m_escY, &RecordedState::m_escH,
+    &RecordedState::m_escR, &RecordedState::m_checksumSum, &RecordedState::m_checksumStored,
+    &RecordedState::m_unknownCount, &RecordedState::m_penNumber, &RecordedState::m_escJ,
+    &RecordedState::m_escS, &RecordedState::m_escP, &RecordedState::m_penDown,
+    &RecordedState::m_errorFlags, &RecordedState::m_pos);
+static_assert(std::tuple_size_v<decltype(kRecordedFields)> == 23);
 
 TEST(SecondParseTest, StartsFromZeroButBeginHookSeesThePreviousJob) {
     JobWriter first;
-    first.Magic().Pen(7).BitMode(0x13).EscJ(40).Raw({0x00}).Trailer(1, 1);
+    first.Magic().EscLowV({1, 2, 3}).FileName("part").BitMode(0x12).EscO(0x11).EscQ(4, 5);
+    first.DotStep(6).RleBase(7).EscT({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    first.EscY(8).EscH(9).EscR(10).Pen(11).EscJ(12).EscS(13).EscP(14).PenDown();
+    first.Raw({0x00}).Trailer(1, 1);
     JobWriter second;
-    second.Magic().DotStep(3);
+    second.Magic().MoveAbsolute(1, 1);  // sets the descriptor, which Parse keeps
 
     HookLog parser;
     parser.ParseJob(first.Bytes());
     const ParserState afterFirst = parser.State();
-    ASSERT_EQ(afterFirst.errorFlags, jobformat::kErrorChecksumMismatch);
-    ASSERT_EQ(afterFirst.cmdStart, 9);  // ESC 'J'
+    const RecordedState zero;
+    const auto isSet = [&](auto field) { EXPECT_NE(afterFirst.*field, zero.*field); };
+    std::apply([&](auto... fields) { (isSet(fields), ...); }, kRecordedFields);
 
     parser.ParseJob(second.Bytes());
     EXPECT_EQ(parser.events.front().hook, Hook::kParseBegin);
-    const ParserState& begin = parser.events.front().state;
-    EXPECT_EQ(begin.penNumber, 7);
-    EXPECT_EQ(begin.escMBit4, 1);
-    EXPECT_EQ(begin.errorFlags, jobformat::kErrorChecksumMismatch);
+    const RecordedState& begin = parser.events.front().state;
+    EXPECT_TRUE(begin == static_cast<const RecordedState&>(afterFirst));
 
-    const ParserState end = parser.State();
-    EXPECT_EQ(end.errorFlags, 0u);
-    EXPECT_EQ(end.penNumber, 0);
-    EXPECT_EQ(end.bitMode, 0);
-    EXPECT_EQ(end.escMBit4, 0);
-    EXPECT_EQ(end.escJ, 0);
-    EXPECT_EQ(end.unknownCount, 0);
-    EXPECT_EQ(end.checksumSum, 0u);
-    EXPECT_EQ(end.dotStep, 3);
-    // No command of the second job set the descriptor.
-    EXPECT_EQ(end.cmdStart, afterFirst.cmdStart);
-    EXPECT_EQ(end.cmdLength, afterFirst.cmdLength);
+    HookLog fresh;
+    fresh.ParseJob(second.Bytes());
+    const ParserState again = parser.State();
+    const ParserState expected = fresh.State();
+    const auto isReset = [&](auto field) { EXPECT_EQ(again.*field, expected.*field); };
+    std::apply([&](auto... fields) { (isReset(fields), ...); }, kRecordedFields);
+    EXPECT_TRUE(again == expected);
 }
 
 TEST(SecondParseTest, ParsingTheSameJobAgainGivesTheSameResult) {

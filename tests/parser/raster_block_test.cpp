@@ -20,8 +20,8 @@ TEST(RasterBlockTest, BlockTooShortForXAndYIsSkippedWithoutHook) {
         parser.ParseJob(w.Bytes());
         EXPECT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kPenSelect}))
             << "N " << n;
-        EXPECT_EQ(parser.events.back().state.pos, 3 + 6 + n + 3);
-        EXPECT_EQ(parser.State().unknownCount, 0);
+        EXPECT_EQ(parser.events.back().state.m_pos, 3 + 6 + n + 3);
+        EXPECT_EQ(parser.State().m_unknownCount, 0);
     }
 }
 
@@ -31,7 +31,7 @@ TEST(RasterBlockTest, ShortBlockRunningPastTheEndStopsAtTheEnd) {
     HookLog parser;
     parser.ParseJob(w.Bytes());
     EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin});
-    EXPECT_EQ(parser.State().pos, w.Size());
+    EXPECT_EQ(parser.State().m_pos, w.Size());
 }
 
 // Block lengths near 2^32 must not wrap the position round to an earlier
@@ -43,8 +43,8 @@ TEST(RasterBlockTest, HugeBlockLengthsEndTheWalk) {
         HookLog parser;
         parser.ParseJob(w.Bytes());
         EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin}) << n;
-        EXPECT_EQ(parser.State().pos, w.Size()) << n;
-        EXPECT_EQ(parser.State().penNumber, 0) << n;
+        EXPECT_EQ(parser.State().m_pos, w.Size()) << n;
+        EXPECT_EQ(parser.State().m_penNumber, 0) << n;
     }
 }
 
@@ -54,8 +54,8 @@ TEST(RasterBlockTest, BlockEndingExactlyAtTheJobEndIsKept) {
     HookLog parser;
     parser.ParseJob(w.Bytes());
     ASSERT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kRasterLine}));
-    EXPECT_EQ(parser.events[1].state.pos, w.Size());
-    EXPECT_EQ(parser.events[1].state.cmdLength, std::int32_t(w.Size() - 3));
+    EXPECT_EQ(parser.events[1].state.m_pos, w.Size());
+    EXPECT_EQ(parser.events[1].state.m_cmdLength, std::int32_t(w.Size() - 3));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 ParserState ParseAll(const JobWriter& w) {
     HookLog parser;
     parser.ParseJob(w.Bytes());
-    EXPECT_EQ(parser.State().unknownCount, 0);
+    EXPECT_EQ(parser.State().m_unknownCount, 0);
     return parser.State();
 }
 
@@ -39,18 +39,18 @@ TEST(StoredValuesTest, HighValuesAreZeroExtended) {
         .EscT(t)
         .EscLowV({0x80, 0x81, 0xFF});
     const ParserState s = ParseAll(w);
-    EXPECT_EQ(s.rleBase, 255);
-    EXPECT_EQ(s.dotStep, 254);
-    EXPECT_EQ(s.penNumber, 253);
-    EXPECT_EQ(s.escH, 65535u);
-    EXPECT_EQ(s.escR, 32768u);
-    EXPECT_EQ(s.escJ, 0xFFFE);
-    EXPECT_EQ(s.escS, 0x8001);
-    EXPECT_EQ(s.escP, 0xFFFF);
-    EXPECT_EQ(s.escQ, (std::array<std::uint16_t, 2>{0x80, 0xFF}));
-    EXPECT_EQ(s.escY, 0xFFFFFFFFu);
-    for (std::size_t i = 0; i < t.size(); ++i) EXPECT_EQ(s.escT[i], t[i]);
-    EXPECT_EQ(s.escLowV, (std::array<std::uint8_t, 3>{0x80, 0x81, 0xFF}));
+    EXPECT_EQ(s.m_rleBase, 255);
+    EXPECT_EQ(s.m_dotStep, 254);
+    EXPECT_EQ(s.m_penNumber, 253);
+    EXPECT_EQ(s.m_escH, 65535u);
+    EXPECT_EQ(s.m_escR, 32768u);
+    EXPECT_EQ(s.m_escJ, 0xFFFE);
+    EXPECT_EQ(s.m_escS, 0x8001);
+    EXPECT_EQ(s.m_escP, 0xFFFF);
+    EXPECT_EQ(s.m_escQ, (std::array<std::uint16_t, 2>{0x80, 0xFF}));
+    EXPECT_EQ(s.m_escY, 0xFFFFFFFFu);
+    for (std::size_t i = 0; i < t.size(); ++i) EXPECT_EQ(s.m_escT[i], t[i]);
+    EXPECT_EQ(s.m_escLowV, (std::array<std::uint8_t, 3>{0x80, 0x81, 0xFF}));
 }
 
 TEST(StoredValuesTest, LatestValueWinsAndFlagsStick) {
@@ -58,12 +58,12 @@ TEST(StoredValuesTest, LatestValueWinsAndFlagsStick) {
     w.Magic().Pen(3).Pen(5).BitMode(0x12).BitMode(0x01).EscO(0x10).EscO(0x01).EscO(0x00);
     w.PenDown().PenUp('P');
     const ParserState s = ParseAll(w);
-    EXPECT_EQ(s.penNumber, 5);
-    EXPECT_EQ(s.bitMode, 1);
-    EXPECT_EQ(s.escMBit4, 1);
-    EXPECT_EQ(s.escOBit4, 1);
-    EXPECT_EQ(s.escOBit0, 1);
-    EXPECT_EQ(s.penDown, 0);
+    EXPECT_EQ(s.m_penNumber, 5);
+    EXPECT_EQ(s.m_bitMode, 1);
+    EXPECT_EQ(s.m_escMBit4, 1);
+    EXPECT_EQ(s.m_escOBit4, 1);
+    EXPECT_EQ(s.m_escOBit0, 1);
+    EXPECT_EQ(s.m_penDown, 0);
 }
 
 TEST(StoredValuesTest, FileNameKeepsAtMost39BytesAndAZero) {
@@ -84,15 +84,15 @@ TEST(StoredValuesTest, FileNameKeepsAtMost39BytesAndAZero) {
         JobWriter w;
         w.Magic().FileName(c.name).Pen(1);  // the pen shows where the walk went on
         const ParserState s = ParseAll(w);
-        EXPECT_EQ(std::string(s.fileName.data()), c.stored) << c.name.size();
-        EXPECT_EQ(s.penNumber, 1) << c.name.size();
+        EXPECT_EQ(std::string(s.m_fileName.data()), c.stored) << c.name.size();
+        EXPECT_EQ(s.m_penNumber, 1) << c.name.size();
     }
 }
 
 TEST(StoredValuesTest, ShorterSecondNameIsTerminated) {
     JobWriter w;
     w.Magic().FileName("longer name").FileName("ab");
-    EXPECT_STREQ(ParseAll(w).fileName.data(), "ab");
+    EXPECT_STREQ(ParseAll(w).m_fileName.data(), "ab");
 }
 
 }  // namespace

@@ -38,13 +38,13 @@ TEST_P(TrailerTest, StopsAtFirstFailureAndResumesAfterIt) {
     HookLog parser;
     parser.ParseJob(c.job);
     const ParserState end = parser.State();
-    EXPECT_EQ(end.errorFlags, c.errorFlags);
-    EXPECT_EQ(end.unknownCount, c.unknownCount);
-    EXPECT_EQ(end.checksumSum, c.checksumSum);
-    EXPECT_EQ(end.checksumStored, c.checksumStored);
-    EXPECT_EQ(end.pos, c.job.size());
+    EXPECT_EQ(end.m_errorFlags, c.errorFlags);
+    EXPECT_EQ(end.m_unknownCount, c.unknownCount);
+    EXPECT_EQ(end.m_checksumSum, c.checksumSum);
+    EXPECT_EQ(end.m_checksumStored, c.checksumStored);
+    EXPECT_EQ(end.m_pos, c.job.size());
     ASSERT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kJobEnd}));
-    EXPECT_EQ(parser.events[1].state.pos, c.posAtJobEnd);
+    EXPECT_EQ(parser.events[1].state.m_pos, c.posAtJobEnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -85,9 +85,9 @@ TEST(TrailerChecksumTest, SumIsModuloSixteenBits) {
     w.Trailer();
     HookLog parser;
     parser.ParseJob(w.Bytes());
-    EXPECT_EQ(parser.State().errorFlags, 0u);
-    EXPECT_EQ(parser.State().checksumSum, (244u + 300 * 255 + 27 + 'B' + 'Y' + 'E') % 65536);
-    EXPECT_EQ(parser.State().unknownCount, 300);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_checksumSum, (244u + 300 * 255 + 27 + 'B' + 'Y' + 'E') % 65536);
+    EXPECT_EQ(parser.State().m_unknownCount, 300);
 }
 
 // Each trailer in the middle of a job is checked like the final one: its
@@ -115,14 +115,14 @@ TEST(TrailerChecksumTest, ManyTrailersEachSumUpToTheirOwnE) {
 
     HookLog parser;
     parser.ParseJob(job);
-    EXPECT_EQ(parser.State().errorFlags, 0u);
-    EXPECT_EQ(parser.State().unknownCount, 0);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_unknownCount, 0);
     std::size_t seen = 0;
     for (const HookEvent& e : parser.events) {
         if (e.hook != Hook::kJobEnd) continue;
         ASSERT_LT(seen, expectedSums.size());
-        EXPECT_EQ(e.state.checksumSum, expectedSums[seen]) << "trailer " << seen;
-        EXPECT_EQ(e.state.checksumStored, expectedSums[seen]);
+        EXPECT_EQ(e.state.m_checksumSum, expectedSums[seen]) << "trailer " << seen;
+        EXPECT_EQ(e.state.m_checksumStored, expectedSums[seen]);
         ++seen;
     }
     EXPECT_EQ(seen, std::size_t{kTrailers});
@@ -132,8 +132,8 @@ TEST(TrailerChecksumTest, SecondParseSumsFromTheStartAgain) {
     HookLog parser;
     parser.ParseJob(kSmallestJob);
     parser.Parse();
-    EXPECT_EQ(parser.State().checksumSum, 495u);
-    EXPECT_EQ(parser.State().errorFlags, 0u);
+    EXPECT_EQ(parser.State().m_checksumSum, 495u);
+    EXPECT_EQ(parser.State().m_errorFlags, 0u);
 }
 
 }  // namespace

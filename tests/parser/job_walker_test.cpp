@@ -1,6 +1,6 @@
 // The walker behind dump and info must tile the job exactly and agree with
 // the parser's own count of bytes that are not commands, on any bytes.
-#include "cli/job_walker.h"
+#include "parser/job_walker.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,8 @@ protected:
             item.command.shape.layout == jobformat::ParamLayout::kNotACommand) {
             ++unknown;
         }
-        if (item.kind == ItemKind::kTrailer && item.trailer == TrailerOutcome::kTagMismatch) {
+        if (item.kind == ItemKind::kTrailer &&
+            item.trailer.outcome == jobformat::TrailerOutcome::kTagMismatch) {
             ++unknown;
         }
     }
@@ -47,7 +48,7 @@ TEST(JobWalkerTest, ItemsTileRandomJobsAndCountTheParsersUnknowns) {
         walker.Walk(job);
         ASSERT_FALSE(walker.gapOrOverlap) << "round " << round;
         ASSERT_EQ(walker.covered, job.size()) << "round " << round;
-        ASSERT_EQ(walker.unknown, walker.State().unknownCount) << "round " << round;
+        ASSERT_EQ(walker.unknown, walker.State().m_unknownCount) << "round " << round;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "parser/command_table.h"
 #include "parser/hook_observer.h"
+#include "parser/trailer_check.h"
 
 enum class ItemKind : std::uint8_t {
     kMagic,       // the first three bytes, when the magic check is on
@@ -19,23 +20,13 @@ enum class ItemKind : std::uint8_t {
     kTrailer,     // ESC 'B' and the trailer bytes its check consumed
 };
 
-enum class TrailerOutcome : std::uint8_t {
-    kPassed,
-    kTagCutShort,
-    kTagMismatch,
-    kChecksumCutShort,
-    kChecksumMismatch,
-    kLengthCutShort,
-    kLengthMismatch,
-};
-
 struct StreamItem {
     ItemKind kind = ItemKind::kCommand;
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
-    std::uint8_t prefix = 0;           // the first byte: for commands ESC, 'G' or 'P'
-    jobformat::CommandExtent command;  // kCommand
-    TrailerOutcome trailer = TrailerOutcome::kPassed;
+    std::uint8_t prefix = 0;              // the first byte: for commands ESC, 'G' or 'P'
+    jobformat::CommandExtent command;     // kCommand
+    jobformat::TrailerCheck trailer;      // kTrailer: how the parser's check ended
     bool magicOk = false;                 // kMagic
     const std::uint8_t* bytes = nullptr;  // the item's first byte, inside the job
 };
@@ -59,7 +50,6 @@ private:
     void WalkUpTo(std::uint32_t limit);
     void ReportUnknownRun(std::uint32_t limit);
     void ReportTrailer(std::uint32_t start, std::uint32_t limit);
-    TrailerOutcome JudgeTrailer(std::uint32_t start, std::uint32_t end) const;
 
     std::uint32_t m_walked = 0;
     bool m_magicPending = false;

@@ -1,8 +1,7 @@
-#include "cli/job_walker.h"
+#include "parser/job_walker.h"
 
 #include <algorithm>
 
-#include "parser/byte_readers.h"
 #include "parser/job_format.h"
 
 namespace {
@@ -86,28 +85,9 @@ void CJobWalker::ReportUnknownRun(std::uint32_t limit) {
 
 void CJobWalker::ReportTrailer(std::uint32_t start, std::uint32_t limit) {
     StreamItem trailer = Item(ItemKind::kTrailer, start, limit);
-    trailer.trailer = JudgeTrailer(start, limit);
+    // Trailers raise OnJobEnd straight after their check, so the ESC 'B'
+    // reached at a hook is the one whose check the parser has just made.
+    trailer.trailer = m_trailerCheck;
     OnItem(trailer);
     m_walked = limit;
-}
-
-// The parser stops the check at its first failure, so how many bytes it
-// consumed says which stage ended it.
-TrailerOutcome CJobWalker::JudgeTrailer(std::uint32_t start, std::uint32_t end) const {
-    const std::uint32_t tag = start + jobformat::kCommandPrefixLength;
-    switch (end - tag) {
-        case 0:
-            return TrailerOutcome::kTagCutShort;
-        case 1:
-            return TrailerOutcome::kTagMismatch;
-        case 2:
-            return m_data[tag + 1] == 'E' ? TrailerOutcome::kChecksumCutShort
-                                          : TrailerOutcome::kTagMismatch;
-        case 4:
-            return m_checksumSum != m_checksumStored ? TrailerOutcome::kChecksumMismatch
-                                                     : TrailerOutcome::kLengthCutShort;
-        default:
-            return ReadU32BE(m_data, end - 4) == m_dataSize ? TrailerOutcome::kPassed
-                                                            : TrailerOutcome::kLengthMismatch;
-    }
 }
