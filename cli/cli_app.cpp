@@ -70,7 +70,7 @@ int CheckOutput(CliContext& context, int status) {
     const int reason = errno;
     context.err << "lumikor-cli: cannot write the output: "
                 << (reason != 0 ? std::strerror(reason) : "write failed") << '\n';
-    return kExitCannotRead;
+    return kExitCannotWrite;
 }
 
 }  // namespace

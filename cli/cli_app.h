@@ -19,6 +19,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitCannotRead = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitJobErrors = 3;
+// The picture or the report cannot be written. It shares 1 with an unreadable
+// job, as scripts already rely on.
+inline constexpr int kExitCannotWrite = 1;
 // --strict: the job has no error bits but does not fit the bed or has warnings.
 inline constexpr int kExitStrict = 4;
 

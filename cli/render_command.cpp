@@ -104,7 +104,7 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     if (NamesSameFile(options.jobPath, options.outPath)) {
         err << "lumikor-cli render: '" << TerminalText(options.outPath)
             << "' is the job itself; the picture is not written over it\n";
-        return kExitCannotRead;
+        return kExitCannotWrite;
     }
     if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
@@ -139,7 +139,7 @@ int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
                             : WriteCanvasPng(canvas, width, height, path, &error);
     if (written == 0) {
         err << "lumikor-cli: " << TerminalText(error) << '\n';
-        return kExitCannotRead;
+        return kExitCannotWrite;
     }
     return kExitOk;
 }

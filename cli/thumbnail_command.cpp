@@ -54,7 +54,7 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
     std::string error;
     if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),
                        options.outPath, &error) == 0) {
-        return Fail(err, kExitCannotRead, error);
+        return Fail(err, kExitCannotWrite, error);
     }
     return kExitOk;
 }

@@ -185,4 +185,39 @@ TEST(RasterEquivalenceTest, FullWidthLinesOnTheDefaultBedMatchTheReference) {
     }
 }
 
+// Lines at the ends of the coordinate range, with extreme displacements,
+// decoding far past 64 KiB, on a bed of one pixel per dot: drawn as the
+// straightforward rules draw them, and, cut at any length, never read past
+// the job (ASan).
+TEST(RasterEquivalenceTest, HostileLinesMatchTheReference) {
+    constexpr std::int32_t kMax = 2147483647;
+    constexpr std::int32_t kMin = -2147483647 - 1;
+    JobWriter job;
+    job.Magic().BitMode(0).DotStep(255);
+    std::vector<std::uint8_t> huge;  // 2100 repeat codes of 63 bytes
+    for (int i = 0; i < 2100; ++i) {
+        huge.push_back(0xFF);
+        huge.push_back(0xAA);
+    }
+    job.RasterCompressed('0', kMin, 50, huge);
+    job.RasterCompressed('1', kMax, kMin, huge);
+    job.RasterCompressed('1', kMax, 50, huge);
+    job.RasterCompressed('0', 199, kMax, huge);
+    job.BitMode(2).RasterCompressed('1', 10, 50, huge).Trailer();
+    job.DotStep(1).RasterCompressed('0', 0, 40, huge).Trailer();
+
+    RasterSetup setup{200, 100, UnitScaleModel(200, 100), {}};
+    for (const auto& [x, y] : {std::pair{0, 0}, {kMax, kMin}, {kMin, kMax}, {-150, 30}}) {
+        setup.options.offsetX = x;
+        setup.options.offsetY = y;
+        SCOPED_TRACE(testing::Message() << "offset " << x << ", " << y);
+        ExpectSameRaster(setup, job.Bytes());
+    }
+    setup.options = {};
+    const std::vector<std::uint8_t>& bytes = job.Bytes();
+    for (std::size_t size = 3; size < 200; ++size) {
+        ExpectSameRaster(setup, {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)});
+    }
+}
+
 }  // namespace

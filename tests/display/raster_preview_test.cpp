@@ -273,29 +273,4 @@ TEST_F(RasterTest, ProcessDisplayPresentsEachClosedRowAndPauses) {
     EXPECT_EQ(h.screen.pauses, (std::vector<std::uint32_t>{0, 0, 0}));
 }
 
-TEST_F(RasterTest, HostileLinesStayInsideEveryBuffer) {
-    JobWriter job;
-    job.Magic().BitMode(0).DotStep(255);
-    Bytes huge;  // 2100 repeat codes of 63 bytes: far more than 65,536 decoded bytes
-    for (int i = 0; i < 2100; ++i) {
-        huge.push_back(0xFF);
-        huge.push_back(0xAA);
-    }
-    job.RasterCompressed('0', -2147483647 - 1, 50, huge);
-    job.RasterCompressed('1', 2147483647, -2147483647 - 1, huge);
-    job.RasterCompressed('1', 2147483647, 50, huge);
-    job.RasterCompressed('0', 199, 2147483647, huge);
-    job.BitMode(2).RasterCompressed('1', 10, 50, huge).Trailer();
-    h.display.SetOffset(2147483647, -2147483647 - 1);
-    h.Run(job);
-    h.display.SetOffset(-2147483647 - 1, 2147483647);
-    h.Run(job);
-    // Cut at every length, the job must still never be read past its end.
-    const Bytes& bytes = job.Bytes();
-    for (std::size_t size = 3; size < 200; ++size) {
-        h.Run(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)));
-    }
-    SUCCEED();
-}
-
 }  // namespace

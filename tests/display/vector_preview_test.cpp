@@ -220,10 +220,13 @@ TEST(VectorArcTest, HalvesByDirectionAtHalfScale) {
 }
 
 TEST_F(VectorTest, ArcSquareSideIsTwiceTheTruncatedRadius) {
-    // Centre offset (3, 4): radius 5, side 10, a circle around canvas (103, 296).
+    // Centre offset (4, 4): radius 5.66, truncated to 5, where rounding
+    // would give 6. The full circle around canvas (104, 296) fills its
+    // square of side 10 with the right and bottom edges left out, as every
+    // canvas shape does: columns 99 to 108, rows 291 to 300.
     h.display.SetColorMode(1);
     JobWriter job;
-    job.Magic().MoveAbsolute(100, 100).ArcC(0, 0, 3, 4);
+    job.Magic().MoveAbsolute(100, 100).ArcC(0, 0, 4, 4);
     h.Run(job);
     std::int32_t left = 400, right = -1, top = 400, bottom = -1;
     for (std::int32_t y = 280; y < 320; ++y) {
@@ -235,10 +238,10 @@ TEST_F(VectorTest, ArcSquareSideIsTwiceTheTruncatedRadius) {
             bottom = std::max(bottom, y);
         }
     }
-    EXPECT_NEAR(left, 98, 1);
-    EXPECT_NEAR(right, 108, 1);
-    EXPECT_NEAR(top, 291, 1);
-    EXPECT_NEAR(bottom, 301, 1);
+    EXPECT_EQ(left, 99);
+    EXPECT_EQ(right, 108);
+    EXPECT_EQ(top, 291);
+    EXPECT_EQ(bottom, 300);
 }
 
 TEST_F(VectorTest, ProcessDisplayPresents) {
@@ -273,14 +276,28 @@ TEST_F(VectorTest, ExtremeCoordinatesAreSafe) {
     job.Magic().MoveAbsolute(kMax, kMin);
     for (int i = 0; i < 4; ++i) job.LineRelative(kMax, kMax).ArcB(kMin, kMin, kMin, kMin);
     job.ArcC(kMax, kMin, kMax, kMax).MoveAbsolute(kMin, kMax).LineRelative(kMin, kMin);
+    job.Trailer();
     h.Run(job);
+    EXPECT_EQ(h.display.GetErrorFlags(), 0u);  // every command passed over at its length
     // A job cut short anywhere must not be read past its end.
     const auto& bytes = job.Bytes();
     for (std::size_t size = 3; size < bytes.size(); ++size) {
         h.Run(std::vector<std::uint8_t>(bytes.begin(),
                                         bytes.begin() + static_cast<std::ptrdiff_t>(size)));
     }
-    SUCCEED();
+
+    // Lines from one end of the coordinate range to the other cross the
+    // whole canvas: clipping loses no pixel however far away they start.
+    h.display.SetShowCutPath(0);
+    h.display.SetShowStartPoint(0);
+    h.display.SetOffset(0, 0);
+    JobWriter across;
+    across.Magic().MoveAbsolute(kMin, 200).LineRelative(kMax, 0).LineRelative(kMax, 0);
+    across.MoveAbsolute(150, kMin).LineRelative(0, kMax).LineRelative(0, kMax);
+    h.Run(across);
+    EXPECT_EQ(h.ColumnsOf(200, kBlack).size(), 400u);
+    for (std::int32_t y = 0; y < 400; ++y) ASSERT_EQ(h.Pixel(150, y), kBlack) << y;
+    EXPECT_EQ(h.ColumnsOf(199, kBlack), (Columns{150}));
 }
 
 }  // namespace
