@@ -1,7 +1,6 @@
 #include "display/job_display.h"
 
 #include <algorithm>
-#include <new>
 #include <utility>
 
 #include "display/bed_dots.h"
@@ -25,12 +24,7 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     if (desc == nullptr) return 0;
     Canvas canvas;
     if (!canvas.Create(desc->width, desc->height)) return 0;
-    const auto columns = static_cast<std::size_t>(desc->width);
-    ColumnSet displayRow;
-    ColumnSet settledColumns;
-    std::unique_ptr<std::int64_t[]> columnStart(new (std::nothrow) std::int64_t[columns + 2]());
-    if (!displayRow.Resize(desc->width) || !settledColumns.Resize(desc->width) || !columnStart)
-        return 0;
+    if (!m_rasterRows.Resize(desc->width)) return 0;
 
     // The new surface keeps the pen and arc direction, as a drawing context
     // does when another bitmap is selected into it.
@@ -40,10 +34,7 @@ int CJobDisplay::SetCanvas(const CanvasDesc* desc) {
     m_canvasWidth = desc->width;
     m_canvasHeight = desc->height;
     m_hParentWnd = desc->parentWnd;
-    m_displayRow = std::move(displayRow);
-    m_settledColumns = std::move(settledColumns);
-    m_columnStart = std::move(columnStart);
-    FindColumnStarts();
+    m_rasterRows.SetGeometry(Geometry());
     return 1;
 }
 
@@ -79,29 +70,13 @@ int CJobDisplay::SetModel(const ModelInfo* model) {
             static_cast<std::int32_t>(std::int64_t{m_canvasHeight} * model->width / model->height);
         m_scale = static_cast<float>(m_canvasHeight) / static_cast<float>(m_bedHeightDots);
     }
-    FindColumnStarts();
+    m_rasterRows.SetGeometry(Geometry());
     return 1;
 }
 
-void CJobDisplay::FindColumnStarts() {
-    if (!m_columnStart) return;
-    // The column of a dot never decreases along the bed, so the first dot of
-    // each column is found by bisection; dots beyond the canvas all count as
-    // the column just past it.
-    const std::int64_t width = m_bedWidthDots;
-    for (std::int64_t column = 0; column <= m_canvasWidth + 1; ++column) {
-        std::int64_t low = 0;
-        std::int64_t high = width;
-        while (low < high) {
-            const std::int64_t mid = low + (high - low) / 2;
-            if (ColumnOfDot(mid) >= column) {
-                high = mid;
-            } else {
-                low = mid + 1;
-            }
-        }
-        m_columnStart[static_cast<std::size_t>(column)] = low;
-    }
+RowGeometry CJobDisplay::Geometry() const {
+    return RowGeometry{m_scale,      m_bedWidthDots, m_bedHeightDots,
+                       m_imageWidth, m_imageHeight,  m_canvasWidth};
 }
 
 void CJobDisplay::DrawJob(const std::uint8_t* job, std::uint32_t size) {
@@ -146,18 +121,9 @@ void CJobDisplay::Pause(std::int32_t milliseconds) {
     m_hParentWnd->Pause(static_cast<std::uint32_t>(std::max(milliseconds, 0)));
 }
 
-void CJobDisplay::ClearRowBuffers() {
-    m_displayRow.Clear();
-    m_settledColumns.Clear();
-    m_rowShown = false;
-    m_deferredCount = 0;
-}
-
 void CJobDisplay::OnParseBegin() {
-    m_currentRow = 0;
-    m_rowPending = 0;
+    m_rasterRows.Begin();
     SelectPenColor(0x000000);
-    ClearRowBuffers();
 }
 
 void CJobDisplay::SetOffset(std::int32_t x, std::int32_t y) {

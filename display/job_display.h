@@ -13,10 +13,9 @@
 
 #include "display/canvas.h"
 #include "display/canvas_types.h"
-#include "display/column_set.h"
 #include "display/display_modes.h"
 #include "display/model_info.h"
-#include "display/raster_line.h"
+#include "display/raster_rows.h"
 #include "parser/base_job_parser.h"
 
 class Screen;
@@ -137,43 +136,13 @@ protected:
     void OnMoveAbsolute() override;
 
 private:
-    static constexpr std::uint32_t kDecodeBufferSize = kDecodedLineCapacity;
-
     // Canvas and screen (job_display.cpp).
     void Pause(std::int32_t milliseconds);
-    void ClearRowBuffers();
-    void FindColumnStarts();
+    RowGeometry Geometry() const;
 
     // Raster engraving (raster_preview.cpp).
-    // Plotted columns first..last; empty when first > last.
-    struct ColumnRange {
-        std::int32_t first = 0;
-        std::int32_t last = -1;
-    };
-    // A line gathered after a flush while the row's plotted columns were
-    // taken as settled (see m_rowShown).
-    struct DeferredLine {
-        std::uint32_t cmdStart = 0;
-        RasterLineSettings settings;
-    };
-    void ReadRasterHeader(std::uint32_t cmdStart);
-    void ChangeRow();
-    std::uint32_t RowOfLine() const;
-    void GatherRasterLine(const RasterLineSettings& settings);
-    LineClip WidestClip(const RasterLineSettings& settings) const;
-    std::uint32_t DecodeLimit(const RasterLineSettings& settings) const;
-    std::uint32_t ClipDecidingBytes(const RasterLineSettings& settings) const;
-    void DecodeRasterLine(std::uint32_t limit, std::uint16_t rleBase);
-    int ClipRasterLine(const RasterLineSettings& settings);
-    void MarkRasterLine(const RasterLineSettings& settings);
-    ColumnRange ColumnsReached(const ClippedLine& line) const;
-    std::int32_t ColumnOfDot(std::int64_t dot) const;
-    std::int32_t PlottedColumns() const;
-    void MarkColumn(std::int32_t column);
-    void PlotDisplayRow();
+    RasterLineInput ReadRasterLine(std::uint32_t cmdStart) const;
     void FlushRasterRow();
-    bool ShownRowUnchanged() const;
-    void SettleDeferredLines();
 
     // Vector cutting (vector_preview.cpp).
     CanvasPoint MapToCanvas(const DotPoint& dots) const;
@@ -198,41 +167,10 @@ private:
     std::int32_t m_colorMode = colormode::kFile;
     std::int32_t m_showCutPath = 0;
     std::int32_t m_showStartPoint = 0;
-    std::int32_t m_rowPending = 0;
     std::int32_t m_displayMode = displaymode::kAll;
-    std::uint32_t m_decodedLength = 0;
     std::uint16_t m_penIndex = 0;
-    std::uint32_t m_currentRow = 0;
-    std::int32_t m_lineDirection = 0;
-    std::int64_t m_lineX = 0;  // 64 bits: start + displacement, and the clip arithmetic
-    std::int64_t m_lineY = 0;
-    std::uint32_t m_lineDataLength = 0;  // N - 8 of a u32 N
-    const std::uint8_t* m_lineData = nullptr;
-    // The canvas columns of the row being gathered that received a non-zero
-    // pixel since it was last plotted: those are plotted when the row
-    // changes or is flushed.
-    ColumnSet m_displayRow;
-    // The columns no further line of the row can change: those in
-    // m_displayRow and, after a flush, those the flush plotted, for as long
-    // as they still show (m_rowShown). Lines examine only the others.
-    ColumnSet m_settledColumns;
-    // After a flush the row may go on. Its plotted columns count as settled
-    // while the canvas is unchanged since (m_shownRevision) and the row and
-    // its colour are the same; the lines gathered meanwhile are remembered,
-    // so that they can be gathered again in full once that no longer holds.
-    bool m_rowShown = false;
-    std::uint64_t m_shownRevision = 0;
-    Color m_shownColor = 0;
-    std::uint32_t m_shownRow = 0;
-    std::array<DeferredLine, 64> m_deferredLines{};
-    std::uint32_t m_deferredCount = 0;
-    // The first dot of every column, for columns 0 to m_canvasWidth + 1 (the
-    // last is the bed width): the dots of column c are those from
-    // m_columnStart[c] up to m_columnStart[c + 1], exactly as the truncated
-    // product of dot and scale maps them.
-    std::unique_ptr<std::int64_t[]> m_columnStart;
-    std::array<std::uint8_t, kDecodeBufferSize + kDecodeSlack> m_decodeBuffer{};
-    const std::uint8_t* m_decodedData = nullptr;
+    // The raster rows being gathered (raster_rows.h).
+    RasterRows m_rasterRows;
     DotRect m_arcRect;
     CanvasPoint m_displayPos;
     DotPoint m_machinePos;
