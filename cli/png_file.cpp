@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/canvas.h"
+#include "display/image_area.h"
 #include "io/atomic_file.h"
 
 namespace {
@@ -35,10 +36,7 @@ bool EncodePng(png_image& image, const Canvas& canvas, std::vector<std::uint8_t>
 
 int WriteCanvasPng(const Canvas& canvas, std::int32_t width, std::int32_t height,
                    const std::string& path, std::string* error) {
-    if (width < 1 || height < 1 || width > canvas.Width() || height > canvas.Height()) {
-        if (error != nullptr) *error = "no image of that size on the canvas";
-        return 0;
-    }
+    if (!CheckImageArea(canvas, width, height, error)) return 0;
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

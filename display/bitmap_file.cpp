@@ -6,6 +6,7 @@
 #include <new>
 
 #include "display/canvas.h"
+#include "display/image_area.h"
 #include "io/atomic_file.h"
 
 namespace {
@@ -47,10 +48,7 @@ std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width,
 
 int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t height,
                       const std::string& path, std::string* error) {
-    if (width < 1 || height < 1 || width > canvas.Width() || height > canvas.Height()) {
-        if (error != nullptr) *error = "no image of that size on the canvas";
-        return 0;
-    }
+    if (!CheckImageArea(canvas, width, height, error)) return 0;
     const auto stride = static_cast<std::size_t>(Canvas::StrideFor(width));
     const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
     // Rows go out a chunk at a time, a few large writes instead of one per

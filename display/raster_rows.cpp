@@ -101,8 +101,8 @@ std::uint32_t RasterRows::RowOf(const RasterLineInput& line) const {
     // The distance from the top is taken as unsigned 32 bits, so a line below
     // the bed wraps to a row near 2^32 times the scale; only the low 32 bits
     // of the truncated product count.
-    const std::uint32_t fromTop = static_cast<std::uint32_t>(m_geometry.bedHeightDots) -
-                                  static_cast<std::uint32_t>(line.y);
+    const std::uint32_t fromTop =
+        static_cast<std::uint32_t>(m_geometry.bedHeightDots) - static_cast<std::uint32_t>(line.y);
     return static_cast<std::uint32_t>(
         TruncateToInt64(static_cast<float>(fromTop) * m_geometry.scale));
 }
@@ -183,8 +183,8 @@ std::uint32_t RasterRows::ClipDecidingBytes(const RasterLineInput& line) const {
 ClippedLine RasterRows::DecodeAndClip(const RasterLineInput& line, std::uint32_t limit,
                                       bool* kept) {
     const CodedLine coded{line.data, line.dataLength, line.jobGoesOn};
-    const std::uint32_t decoded = DecodeRuns(coded, RunThreshold(line.settings.rleBase), limit,
-                                             m_decodeBuffer.data());
+    const std::uint32_t decoded =
+        DecodeRuns(coded, RunThreshold(line.settings.rleBase), limit, m_decodeBuffer.data());
     const std::int64_t pixelsPerByte = PixelsPerByte(line.settings.bitMode);
     const LineClip clip = ClipLine(line.x, std::int64_t{line.settings.dotStep} * pixelsPerByte,
                                    line.forward, decoded, m_geometry.bedWidthDots);
@@ -233,8 +233,8 @@ void RasterRows::MarkLine(const ClippedLine& line, std::int64_t pixelsPerByte) {
 RasterRows::ColumnRange RasterRows::ColumnsReached(const ClippedLine& line) const {
     const std::int64_t reach = line.step * (line.pixels - 1);
     const std::int64_t lowDot = std::max<std::int64_t>(line.forward ? line.x : line.x - reach, 0);
-    const std::int64_t highDot = std::min<std::int64_t>(line.forward ? line.x + reach : line.x,
-                                                        m_geometry.bedWidthDots - 1);
+    const std::int64_t highDot =
+        std::min<std::int64_t>(line.forward ? line.x + reach : line.x, m_geometry.bedWidthDots - 1);
     if (lowDot > highDot) return {};
     return {ColumnOfDot(lowDot), std::min(ColumnOfDot(highDot), PlottedColumns() - 1)};
 }

@@ -20,8 +20,8 @@ TEST(StepDividerTest, MatchesDivisionForEveryStepAtItsBoundaries) {
         std::vector<std::int64_t> values = {0, 1, 2, 255, 256, 257, 65535, 65536};
         // Around multiples of the step, where a rounding error would show
         // first, near 0, 2^31, 2^32 and the top of the range.
-        for (const std::int64_t base : {std::int64_t{0}, std::int64_t{1} << 31,
-                                        std::int64_t{1} << 32, kLimit - 2 * step}) {
+        for (const std::int64_t base :
+             {std::int64_t{0}, std::int64_t{1} << 31, std::int64_t{1} << 32, kLimit - 2 * step}) {
             const std::int64_t multiple = base / step * step;
             for (std::int64_t k = -2; k <= 3; ++k) {
                 values.push_back(multiple + k * step - 1);
@@ -146,8 +146,8 @@ TEST(ColumnSetTest, ClearAndCopyTakeEveryWord) {
 
 // The clip rule one byte at a time: a byte stays when none of its dots lies
 // at or past the bed's right edge; dots left of the bed are not its concern.
-LineClip ClipOneByteAtATime(std::int64_t x, std::int64_t dotsPerByte, bool forward,
-                            std::int64_t n, std::int64_t width) {
+LineClip ClipOneByteAtATime(std::int64_t x, std::int64_t dotsPerByte, bool forward, std::int64_t n,
+                            std::int64_t width) {
     LineClip clip;
     for (std::int64_t i = 0; i < n; ++i) {
         const std::int64_t highest = forward ? x + (i + 1) * dotsPerByte - 1 : x - i * dotsPerByte;

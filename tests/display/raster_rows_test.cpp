@@ -86,7 +86,8 @@ TEST(RasterRowsTest, AFlushedRowDrawnOverIsGatheredAgainInFull) {
     h.canvas.FillSolidRect(0, 6, 64, 1, kWhite);
     h.rows.AddLine(h.Line(10, 10), h.canvas, kRed, &closed);
     ASSERT_TRUE(h.rows.Flush(h.canvas, kRed));
-    EXPECT_EQ(h.Plotted(6, kRed), (std::vector<std::int32_t>{10, 11, 12, 13, 14, 15, 16, 17, 18, 25}));
+    EXPECT_EQ(h.Plotted(6, kRed),
+              (std::vector<std::int32_t>{10, 11, 12, 13, 14, 15, 16, 17, 18, 25}));
 
     // In another colour the shown columns are open again.
     h.rows.AddLine(h.Line(10, 10), h.canvas, kBlue, &closed);
