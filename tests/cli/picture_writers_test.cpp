@@ -22,15 +22,16 @@ TEST(PictureWritersTest, RefuseTheSameAreasAndWriteTheRest) {
     fs::create_directories(folder);
     Canvas canvas;
     ASSERT_TRUE(canvas.Create(30, 20));
-    using Writer = int (*)(const Canvas&, std::int32_t, std::int32_t, const std::string&,
-                           std::string*);
+    using Writer =
+        int (*)(const Canvas&, std::int32_t, std::int32_t, const std::string&, std::string*);
     for (const Writer write : {Writer{WriteCanvasBitmap}, Writer{WriteCanvasPng}}) {
         const std::string path = (folder / "out.img").string();
         struct Area {
             std::int32_t width;
             std::int32_t height;
         };
-        for (const Area area : {Area{0, 20}, Area{30, 0}, Area{-1, 5}, Area{31, 20}, Area{30, 21}}) {
+        for (const Area area :
+             {Area{0, 20}, Area{30, 0}, Area{-1, 5}, Area{31, 20}, Area{30, 21}}) {
             std::string error;
             EXPECT_EQ(write(canvas, area.width, area.height, path, &error), 0)
                 << area.width << " x " << area.height;
