@@ -99,8 +99,8 @@ TEST_F(OptionStatusesTest, Render) {
         {{"render", m_clean, "-o", m_out, "--display", "vector", "--color", "end-speed"}, 0, ""},
         {{"render", m_clean, "-o", m_out, "--cut-path", "--start-points", "--whole-canvas"}, 0, ""},
         {{"render", m_clean, "-o", m_out, "--model", "500,500,254", "--canvas", "300,200"}, 0, ""},
-        {{"render", m_clean, "-o", m_out, "--view", "0", "0", "4000", "4000",
-          "--dots-per-pixel", "16", "--shade", "coverage"},
+        {{"render", m_clean, "-o", m_out, "--view", "0", "0", "4000", "4000", "--dots-per-pixel",
+          "16", "--shade", "coverage"},
          0,
          ""},
         {{"render", m_clean, "-o", m_out, "--view", "0", "0", "40", "40", "--pixels-per-dot", "4"},
@@ -118,17 +118,15 @@ TEST_F(OptionStatusesTest, Render) {
         {{"render", m_clean, "-o", m_out, "--view", "0", "0", "10"}, 2, ""},
         {{"render", m_clean, "-o", m_out, "--dots-per-pixel", "0"}, 2, ""},
         {{"render", m_clean, "-o", m_out, "--pixels-per-dot", "17"}, 2, ""},
-        {{"render", m_clean, "-o", m_out, "--dots-per-pixel", "2", "--pixels-per-dot", "2"},
-         2,
-         ""},
+        {{"render", m_clean, "-o", m_out, "--dots-per-pixel", "2", "--pixels-per-dot", "2"}, 2, ""},
     });
     EXPECT_TRUE(std::filesystem::exists(bmp));
     EXPECT_FALSE(std::filesystem::exists(cli.PathOf("none")));
 }
 
 TEST_F(OptionStatusesTest, ModelsAndThumbnail) {
-    const std::string ini = cli.Write(
-        "Lumikor.ini", JobWriter().Raw("[Model]\nCount=1\n[Model1]\nName=A\n").Bytes());
+    const std::string ini =
+        cli.Write("Lumikor.ini", JobWriter().Raw("[Model]\nCount=1\n[Model1]\nName=A\n").Bytes());
     ExpectStatuses({
         {{"models", "--ini", ini}, 0, ""},
         {{"models", "--ini", ini, "--json"}, 0, ""},

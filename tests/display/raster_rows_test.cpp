@@ -64,6 +64,23 @@ TEST(RasterRowsTest, ARowIsPlottedWhenTheNextLineLeavesItOrAtAFlush) {
     EXPECT_FALSE(h.rows.Flush(h.canvas, kBlue));  // nothing pending any more
 }
 
+TEST(RasterRowsTest, ANewJobStartsWithoutTheLastJobsUnplottedRow) {
+    RowsHarness h;
+    std::uint32_t closed = 0;
+    // The last job ends without a flush: its row 6 is gathered, never plotted.
+    h.rows.AddLine(h.Line(10, 10), h.canvas, kRed, &closed);
+    h.rows.Begin();
+    // The next job's first line leaves the empty row 0; nothing of the last
+    // job may show there, nor on the row it was gathered for.
+    EXPECT_TRUE(h.rows.AddLine(h.Line(40, 12), h.canvas, kRed, &closed));
+    EXPECT_EQ(closed, 0u);
+    EXPECT_TRUE(h.Plotted(0, kRed).empty());
+    EXPECT_FALSE(h.rows.AddLine(h.Line(40, 12), h.canvas, kRed, &closed));
+    EXPECT_TRUE(h.rows.Flush(h.canvas, kRed));
+    EXPECT_EQ(h.Plotted(4, kRed).size(), 10u);
+    EXPECT_TRUE(h.Plotted(6, kRed).empty());
+}
+
 TEST(RasterRowsTest, OnlyTheRightEdgeDiscardsALine) {
     RowsHarness h;
     std::uint32_t closed = 0;

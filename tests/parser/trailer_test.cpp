@@ -70,6 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
                     kErrorTruncated, 2, 7, 0, 0},
         TrailerCase{"ChecksumCutShort", Bytes{'L', 'T', 'T', 0x1B, 'B', 'Y', 'E', 0x01},
                     kErrorTruncated, 1, 7, 0, 0},
+        // The job ends right after a checksum that matches: the length is
+        // what is missing.
+        TrailerCase{"EndsAfterTheChecksum", Bytes{'L', 'T', 'T', 0x1B, 'B', 'Y', 'E', 0x01, 0xEF},
+                    kErrorTruncated, 0, 9, 495, 495},
         TrailerCase{"LengthCutShort",
                     Bytes{'L', 'T', 'T', 0x1B, 'B', 'Y', 'E', 0x01, 0xEF, 0, 0, 0}, kErrorTruncated,
                     3, 9, 495, 495},
