@@ -7,28 +7,28 @@
 #include <cstdio>
 #include <numeric>
 #include <string>
-#include <vector>
 
 #include "bench/big_jobs.h"
-#include "cli/read_file.h"
 #include "display/job_display.h"
+#include "io/job_file.h"
 
 namespace {
 
-std::vector<std::uint8_t> ReadOrFail(const std::string& path, benchmark::State& state) {
-    std::vector<std::uint8_t> bytes;
+// Loads the job as the programs do; an empty job after a failure.
+void LoadOrFail(JobFile& job, const std::string& path, benchmark::State& state) {
     std::string error;
-    if (!ReadWholeFile(path, bytes, error)) state.SkipWithError(error.c_str());
-    return bytes;
+    if (!job.Open(path, JobSource::kRegularFile, &error)) state.SkipWithError(error.c_str());
 }
 
 void Floor(benchmark::State& state, const std::string& path) {
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::vector<std::uint8_t> job = ReadOrFail(path, state);
-        std::uint32_t sum = std::accumulate(job.begin(), job.end(), std::uint32_t{0});
+        JobFile job;
+        LoadOrFail(job, path, state);
+        std::uint32_t sum =
+            std::accumulate(job.Bytes().begin(), job.Bytes().end(), std::uint32_t{0});
         benchmark::DoNotOptimize(sum);
-        bytes = job.size();
+        bytes = job.Size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
@@ -41,10 +41,11 @@ void Render(benchmark::State& state, const std::string& path, std::uint64_t comm
     if (!display.SetCanvas(&desc) || !display.SetModel(&model)) state.SkipWithError("setup");
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::vector<std::uint8_t> job = ReadOrFail(path, state);
-        display.DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
+        JobFile job;
+        LoadOrFail(job, path, state);
+        display.DrawJob(job.Data(), job.Size());
         benchmark::DoNotOptimize(display.GetCanvas().Row(0));
-        bytes = job.size();
+        bytes = job.Size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     if (commands != 0)

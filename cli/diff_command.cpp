@@ -7,8 +7,8 @@
 
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
+#include "cli/load_job.h"
 #include "cli/picture_diff.h"
-#include "cli/read_file.h"
 #include "cli/render_command.h"
 #include "cli/sequence_diff.h"
 #include "display/job_display.h"
@@ -25,7 +25,7 @@ constexpr int kExitTrouble = 2;
 // One side of the comparison.
 struct Side {
     const std::string* path = nullptr;
-    std::vector<std::uint8_t> job;
+    JobFile job;
     std::string model;
 };
 
@@ -113,8 +113,8 @@ void CompareReports(const Json& a, const Json& b, const std::string& path, Json&
 Json CompareStreams(const Side& a, const Side& b) {
     StreamItems itemsA;
     StreamItems itemsB;
-    CFingerprintWalker(itemsA).Walk(a.job);
-    CFingerprintWalker(itemsB).Walk(b.job);
+    CFingerprintWalker(itemsA).Walk(a.job.Bytes());
+    CFingerprintWalker(itemsB).Walk(b.job.Bytes());
     const SequenceDiff diff = DiffSequences(itemsA.fingerprints, itemsB.fingerprints);
     Json json{{"identical", diff.Identical()},
               {"itemsA", itemsA.fingerprints.size()},
@@ -123,13 +123,13 @@ Json CompareStreams(const Side& a, const Side& b) {
     const std::size_t first = diff.commonPrefix;
     const auto offsetIn = [first](const StreamItems& items, const Side& side) -> Json {
         if (first < items.offsets.size()) return items.offsets[first];
-        return side.job.size();  // the stream ended: the difference is at its end
+        return side.job.Size();  // the stream ended: the difference is at its end
     };
     json["first"] = Json{{"item", first},
                          {"offsetA", offsetIn(itemsA, a)},
                          {"offsetB", offsetIn(itemsB, b)},
-                         {"lineA", LineOf(a.job, first)},
-                         {"lineB", LineOf(b.job, first)}};
+                         {"lineA", LineOf(a.job.Bytes(), first)},
+                         {"lineB", LineOf(b.job.Bytes(), first)}};
     json["changed"] = diff.changed;
     json["inserted"] = diff.inserted;
     json["removed"] = diff.removed;
@@ -181,6 +181,11 @@ void WriteText(const Json& result, std::ostream& out) {
 
 int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     if (options.models.size() > 2) return Trouble(err, "--model is given at most twice");
+    // Standard input can be read once: the second "-" would compare a job
+    // with nothing.
+    if (options.pathA == "-" && options.pathB == "-") {
+        return Trouble(err, "only one of the two jobs can be standard input");
+    }
     if (!options.imagePath.empty() && ImageFormatOf(options.imagePath) != ImageFormat::kPng) {
         return Trouble(err, "--image must end in .png");
     }
@@ -211,9 +216,14 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     if (!LoadJob(*a.path, a.job, err) || !LoadJob(*b.path, b.job, err)) return kExitTrouble;
 
     Json reports = Json::array();
-    CompareReports(InfoJson(a.job, placementA), InfoJson(b.job, placementB), "", reports);
+    CompareReports(InfoJson(a.job.Bytes(), placementA), InfoJson(b.job.Bytes(), placementB), "",
+                   reports);
     const Json streams = CompareStreams(a, b);
-    const PictureDiff pictureDiff = ComparePictures(*displayA, a.job, *displayB, b.job);
+    const PictureDiff pictureDiff =
+        ComparePictures(*displayA, a.job.Bytes(), *displayB, b.job.Bytes());
+    if (!JobReadWhole(a.job, *a.path, err) || !JobReadWhole(b.job, *b.path, err)) {
+        return kExitTrouble;
+    }
     Json pictures = PictureJson(pictureDiff, *displayB);
     if (!options.imagePath.empty()) {
         if (!WriteDiffImage(*displayA, *displayB, options.imagePath, error)) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/describe.h"
-#include "cli/read_file.h"
+#include "cli/load_job.h"
 #include "cli/terminal_text.h"
 #include "parser/byte_readers.h"
 #include "parser/job_format.h"
@@ -223,11 +223,12 @@ std::string DumpLine(const StreamItem& item, std::uint32_t dataSize) {
 }
 
 int RunDump(const std::string& jobPath, bool strict, std::ostream& out, std::ostream& err) {
-    std::vector<std::uint8_t> job;
+    JobFile job;
     if (!LoadJob(jobPath, job, err)) return kExitCannotRead;
     out << "    offset   length  command\n";
     CDumpWalker walker(out);
-    walker.Walk(job);
+    walker.Walk(job.Bytes());
+    if (!JobReadWhole(job, jobPath, err)) return kExitCannotRead;
     const std::vector<JobWarning> warnings = walker.GetWarnings();
     WriteWarnings(jobPath, warnings, err);
     if (walker.State().m_errorFlags != 0) return kExitJobErrors;

@@ -9,7 +9,7 @@
 
 #include "cli/describe.h"
 #include "cli/extents_report.h"
-#include "cli/read_file.h"
+#include "cli/load_job.h"
 #include "cli/terminal_text.h"
 #include "parser/job_format.h"
 #include "parser/job_walker.h"
@@ -169,14 +169,15 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         err << "lumikor-cli info: " << error << '\n';
         return kExitUsage;
     }
-    std::vector<std::uint8_t> job;
+    JobFile job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
 
     CInfoWalker walker;
-    walker.Walk(job);
+    walker.Walk(job.Bytes());
     const ParserState state = walker.State();
     const ExtentsReport extents =
-        MeasureJob(job, placement.bed, placement.offsetX, placement.offsetY);
+        MeasureJob(job.Bytes(), placement.bed, placement.offsetX, placement.offsetY);
+    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
     int status = state.m_errorFlags == 0 ? kExitOk : kExitJobErrors;
     if (status == kExitOk && options.strict &&
         (!extents.fit.Fits() || !walker.GetWarnings().empty())) {
@@ -196,9 +197,9 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     // second parse of the same bytes (a parse is repeatable).
     out << summary.substr(0, summary.size() - 2) << ",\n  \"trace\": [";
     CInfoWalker tracer(&out);
-    tracer.Walk(job);
+    tracer.Walk(job.Bytes());
     out << "\n  ]\n}\n";
-    return status;
+    return JobReadWhole(job, options.jobPath, err) ? status : kExitCannotRead;
 }
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context) {

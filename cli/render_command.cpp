@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "cli/describe.h"
+#include "cli/load_job.h"
 #include "cli/option_values.h"
 #include "cli/png_file.h"
-#include "cli/read_file.h"
 #include "cli/render_view.h"
 #include "cli/terminal_text.h"
 #include "display/bitmap_file.h"
@@ -108,9 +108,10 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     }
     if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
-    std::vector<std::uint8_t> job;
+    JobFile job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
-    display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
+    display->DrawJob(job.Data(), job.Size());
+    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
 
     WarnOfParseErrors(options.jobPath, display->GetErrorFlags(), err);
     const std::vector<JobWarning> warnings = display->GetWarnings();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/read_file.h"
+#include "cli/load_job.h"
 #include "cli/terminal_text.h"
 #include "display/job_display.h"
 
@@ -65,14 +65,15 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
                                   "(choose a smaller --view or a larger --dots-per-pixel)");
     }
 
-    std::vector<std::uint8_t> job;
+    JobFile job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
     JobIndex index;
-    index.Build(job.data(), static_cast<std::uint32_t>(job.size()));
+    index.Build(job.Data(), job.Size());
     WarnOfParseErrors(options.jobPath, index.ErrorFlags(), err);
     Canvas image;
     if (DrawRegionView(index, settings, &image) != ViewOutcome::kDrawn) {
         return ViewUsageError(err, "the view cannot be drawn");
     }
+    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
     return WritePicture(image, image.Width(), image.Height(), options.outPath, err);
 }

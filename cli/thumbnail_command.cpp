@@ -5,15 +5,15 @@
 #include <memory>
 #include <vector>
 
+#include "cli/load_job.h"
 #include "cli/png_file.h"
-#include "cli/read_file.h"
 #include "cli/terminal_text.h"
 #include "display/job_display.h"
 #include "parser/job_format.h"
 
 namespace {
 
-bool HasMagic(const std::vector<std::uint8_t>& job) {
+bool HasMagic(std::span<const std::uint8_t> job) {
     return job.size() >= jobformat::kMagicSize &&
            std::equal(job.begin(), job.begin() + jobformat::kMagicSize, jobformat::kMagic);
 }
@@ -31,11 +31,11 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
                     "--size must be " + std::to_string(kThumbnailMinSize) + " to " +
                         std::to_string(kThumbnailMaxSize));
     }
-    std::vector<std::uint8_t> job;
+    JobFile job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
     // A file without the magic draws an empty bed: a picture of nothing is
     // no thumbnail, so the file manager had better show its generic icon.
-    if (!HasMagic(job)) {
+    if (!HasMagic(job.Bytes())) {
         return Fail(err, kExitJobErrors, "'" + options.jobPath + "' is not a laser job");
     }
 
@@ -49,7 +49,8 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
         return Fail(err, kExitCannotRead,
                     "no canvas of " + std::to_string(options.size) + " pixels");
     }
-    display->DrawJob(job.data(), static_cast<std::uint32_t>(job.size()));
+    display->DrawJob(job.Data(), job.Size());
+    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
 
     std::string error;
     if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),

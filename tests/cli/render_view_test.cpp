@@ -16,6 +16,7 @@
 #include "cli/render_command.h"
 #include "display/region_view.h"
 #include "tests/support/job_writer.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -38,8 +39,6 @@ CliRun Render(std::vector<std::string> args) {
     const int status = RunCli(static_cast<int>(argv.size()), argv.data(), context, RegisterForTest);
     return {status, err.str()};
 }
-
-std::string TempPath(const std::string& name) { return ::testing::TempDir() + "/view-" + name; }
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -93,6 +92,11 @@ protected:
         return image;
     }
 
+    // Each test its own folder: tests run in parallel, and a job rewritten
+    // while another test reads it is a job that changed under the read.
+    std::string TempPath(const std::string& name) const { return (m_dir.Path() / name).string(); }
+
+    TempDir m_dir;
     Bytes m_bytes;
     std::string m_job;
 };
