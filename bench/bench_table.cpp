@@ -1,10 +1,12 @@
 // Reads the JSON of a lumikor_bench run with repetitions and prints, per job,
 // the median floor and render times, the render throughput and the ratio
-// render / floor, and the time per code of the run-length decode alone.
+// render / floor, the time per code of the run-length decode alone, and the
+// region views' times.
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -34,11 +36,18 @@ int main(int argc, char** argv) {
     }
     std::map<std::string, Medians> jobs;
     std::map<std::string, double> decodeCodesPerSecond;
+    // Region views and the index: median CPU and real time.
+    std::map<std::string, std::pair<double, double>> views;
     for (const auto& run : results.value("benchmarks", nlohmann::json::array())) {
         if (run.value("aggregate_name", "") != "median") continue;
         const std::string name = run.value("run_name", "");
         const auto slash = name.find('/');
         if (slash == std::string::npos) continue;
+        if (name.starts_with("view/") || name.starts_with("bed/") || name.starts_with("step/") ||
+            name.starts_with("index/")) {
+            views[name] = {run.value("cpu_time", 0.0), run.value("real_time", 0.0)};
+            continue;
+        }
         if (name.starts_with("decode/")) {
             decodeCodesPerSecond[name.substr(slash + 1)] = run.value("items_per_second", 0.0);
             continue;
@@ -68,6 +77,10 @@ int main(int argc, char** argv) {
     for (const auto& [job, rate] : decodeCodesPerSecond) {
         if (rate > 0)
             std::printf("run-length decode of %s: %.2f ns per code\n", job.c_str(), 1e9 / rate);
+    }
+    if (!views.empty()) std::printf("\n%-34s %10s %10s\n", "view (1600 x 1000 window)", "cpu ms", "real ms");
+    for (const auto& [name, times] : views) {
+        std::printf("%-34s %10.2f %10.2f\n", name.c_str(), times.first, times.second);
     }
     return 0;
 }

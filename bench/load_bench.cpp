@@ -55,6 +55,7 @@ void Render(benchmark::State& state, const std::string& path, std::uint64_t comm
 }  // namespace
 
 void RegisterDecodeBenchmark(const std::string& jobsDir);  // decode_bench.cpp
+void RegisterViewBenchmarks(const std::string& jobsDir);   // view_bench.cpp
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     }
     RegisterDecodeBenchmark(LUMIKOR_BENCH_JOBS_DIR);
+    RegisterViewBenchmarks(LUMIKOR_BENCH_JOBS_DIR);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

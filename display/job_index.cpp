@@ -44,5 +44,7 @@ void JobIndex::Build(const std::uint8_t* data, std::uint32_t size) {
     CJobIndexer indexer(&m_commands);
     indexer.Attach(data, size);
     indexer.Parse();
+    // The growth's spare room would cost up to half as much again per command.
+    m_commands.shrink_to_fit();
     m_errorFlags = indexer.ErrorFlags();
 }
