@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
         if (rate > 0)
             std::printf("run-length decode of %s: %.2f ns per code\n", job.c_str(), 1e9 / rate);
     }
-    if (!views.empty()) std::printf("\n%-34s %10s %10s\n", "view (1600 x 1000 window)", "cpu ms", "real ms");
+    if (!views.empty())
+        std::printf("\n%-34s %10s %10s\n", "view (1600 x 1000 window)", "cpu ms", "real ms");
     for (const auto& [name, times] : views) {
         std::printf("%-34s %10.2f %10.2f\n", name.c_str(), times.first, times.second);
     }

@@ -95,8 +95,7 @@ void WholeBed(benchmark::State& state, std::shared_ptr<IndexedJob> job, std::int
 void Step(benchmark::State& state, std::shared_ptr<IndexedJob> job, bool zoom) {
     if (!job->error.empty()) return state.SkipWithError(job->error.c_str());
     ViewNavigator navigator = WindowOnTheBed();
-    navigator.CentreOn(DotPosition{kBedWidth / 2, kBedHeight / 2},
-                       ViewZoom{zoom ? 4 : 2, 1});
+    navigator.CentreOn(DotPosition{kBedWidth / 2, kBedHeight / 2}, ViewZoom{zoom ? 4 : 2, 1});
     Canvas image;
     bool forth = true;
     for (auto _ : state) {
