@@ -62,8 +62,9 @@ int main(int argc, char** argv) {
             m.renderItemsPerSecond = run.value("items_per_second", 0.0);
         }
     }
-    std::printf("%-16s %10s %10s %12s %8s %14s\n", "job", "floor ms", "render ms", "render MB/s",
-                "ratio", "commands/s");
+    if (!jobs.empty())
+        std::printf("%-16s %10s %10s %12s %8s %14s\n", "job", "floor ms", "render ms",
+                    "render MB/s", "ratio", "commands/s");
     for (const auto& [job, m] : jobs) {
         const double ratio = m.floorMs > 0 ? m.renderMs / m.floorMs : 0;
         std::printf("%-16s %10.2f %10.2f %12.1f %8.2f", job.c_str(), m.floorMs, m.renderMs,
