@@ -13,7 +13,7 @@ struct LoadReport {
     std::uint64_t size = 0;
     std::int64_t milliseconds = 0;
     std::uint32_t errorFlags = 0;
-    std::int32_t unknownBytes = 0;
+    std::uint32_t unknownBytes = 0;
     bool stopped = false;   // the animation was ended early
     bool reloaded = false;  // drawn again because the file changed on disk
 };

@@ -28,7 +28,7 @@ public:
 
 protected:
     void OnRasterLine() override {
-        const auto p = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+        const std::uint32_t p = m_cmdStart + m_cmdPrefix;
         lines.push_back(LineSpan{p + 12, ReadU32BE(m_data, p) - 8});
     }
 };

@@ -34,8 +34,9 @@ constexpr std::array<ExitStatuses, 5> kExitStatuses = {{
      "differ, 2 trouble: a usage error, a job that cannot be read or a picture that cannot be "
      "written."},
     {"models",
-     "Exit status: 0 the models found are listed (stderr names the file read, or the places "
-     "looked at when there is none), 2 a usage error."},
+     "Exit status: 0 the models of the settings file are listed (stderr names the file), 1 no "
+     "settings file was found, or a binary file stands in its place (stderr says what is at each "
+     "place looked at), 2 a usage error."},
 }};
 
 void AddExitStatusFooters(CLI::App& app) {

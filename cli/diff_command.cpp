@@ -11,6 +11,7 @@
 #include "cli/picture_diff.h"
 #include "cli/render_command.h"
 #include "cli/sequence_diff.h"
+#include "cli/terminal_text.h"
 #include "display/job_display.h"
 #include "parser/job_walker.h"
 
@@ -138,12 +139,13 @@ Json CompareStreams(const Side& a, const Side& b) {
 }
 
 int Trouble(std::ostream& err, const std::string& message) {
-    err << "lumikor-cli diff: " << message << '\n';
+    err << "lumikor-cli diff: " << TerminalText(message) << '\n';
     return kExitTrouble;
 }
 
 void WriteValue(std::ostream& out, const Json& value) {
-    out << (value.is_null() ? std::string("(none)") : value.dump());
+    // JSON escapes the C0 controls only: DEL and C1 in a job name pass.
+    out << (value.is_null() ? std::string("(none)") : TerminalText(value.dump()));
 }
 
 void WriteText(const Json& result, std::ostream& out) {

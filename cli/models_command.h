@@ -14,9 +14,13 @@ struct ModelsOptions {
     bool json = false;
 };
 
-// Lists the models on out and names the file read (or the places looked at)
-// on err, so that out stays a clean list. Always 0: a missing file lists no
-// models, as in the desktop program.
+// Found no settings file to read: nothing at the places looked at, or only
+// a folder, a special file or a binary file there.
+inline constexpr int kExitNoSettings = 1;
+
+// Lists the models on out and names the file read (or what stands at the
+// places looked at) on err, so that out stays a clean list. kExitOk, or
+// kExitNoSettings with nothing on out.
 int RunModels(const ModelsOptions& options, const SettingsPlaces& places, std::ostream& out,
               std::ostream& err);
 

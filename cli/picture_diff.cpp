@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/png_file.h"
+#include "cli/terminal_text.h"
 #include "display/canvas.h"
 #include "display/job_display.h"
 
@@ -105,7 +106,7 @@ void WritePictureText(const Json& pictures, std::ostream& out) {
             << d["top"] << ")\n";
     }
     if (pictures.contains("image")) {
-        out << "  picture: " << pictures["image"].get<std::string>()
+        out << "  picture: " << TerminalText(pictures["image"].get<std::string>())
             << " (B's bed; red: only in A, green: only in B)\n";
     }
 }

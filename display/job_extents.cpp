@@ -125,7 +125,7 @@ void CJobExtents::OnParseBegin() {
 }
 
 void CJobExtents::OnRasterLine() {
-    const std::uint32_t p = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+    const std::uint32_t p = m_cmdStart + m_cmdPrefix;
     const std::int64_t perByte = PixelsPerByte(m_bitMode);
     if (perByte == 0 || !m_decodeBuffer) return;
     const std::uint32_t dataLength = ReadU32BE(m_data, p) - 8;
@@ -151,7 +151,7 @@ void CJobExtents::OnPenSelect() {
 }
 
 std::int32_t CJobExtents::ReadVectorParam(int index) const {
-    const auto p = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+    const std::uint32_t p = m_cmdStart + m_cmdPrefix;
     return ReadS32BE(m_data, p + 4 * static_cast<std::uint32_t>(index));
 }
 

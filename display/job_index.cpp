@@ -21,7 +21,7 @@ protected:
 private:
     void Add(IndexedCommand::Kind kind) {
         IndexedCommand command;
-        command.params = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+        command.params = m_cmdStart + m_cmdPrefix;
         command.dotStep = m_dotStep;
         command.rleBase = m_rleBase;
         command.penNumber = m_penNumber;

@@ -9,7 +9,7 @@
 
 void CJobDisplay::OnRasterLine() {
     if ((m_displayMode & displaymode::kRaster) == 0) return;
-    const RasterLineInput line = ReadRasterLine(static_cast<std::uint32_t>(m_cmdStart));
+    const RasterLineInput line = ReadRasterLine(m_cmdStart);
     std::uint32_t closedRow = 0;
     if (!m_rasterRows.AddLine(line, m_memDC, g_penColors[m_penIndex], &closedRow)) return;
     if (m_showEngraveProcess != 0) {
@@ -20,7 +20,7 @@ void CJobDisplay::OnRasterLine() {
 }
 
 RasterLineInput CJobDisplay::ReadRasterLine(std::uint32_t cmdStart) const {
-    const std::uint32_t p = cmdStart + static_cast<std::uint32_t>(m_cmdPrefix);
+    const std::uint32_t p = cmdStart + m_cmdPrefix;
     const std::uint32_t position = cmdStart + jobformat::kRasterHeaderLength;
     RasterLineInput line;
     line.forward = m_data[p - 1] == jobformat::kRasterForward;

@@ -85,7 +85,7 @@ private:
                 return false;
             }
             const IndexedCommand& command = commands[i];
-            m_cmdStart = static_cast<std::int32_t>(command.params);
+            m_cmdStart = command.params;
             m_cmdPrefix = 0;
             m_penNumber = command.penNumber;
             switch (command.kind) {

@@ -69,8 +69,7 @@ CanvasPoint CJobDisplay::MapToCanvas(const DotPoint& dots) const {
 }
 
 std::int32_t CJobDisplay::ReadVectorParam(int index) const {
-    const std::uint32_t p =
-        static_cast<std::uint32_t>(m_cmdStart) + static_cast<std::uint32_t>(m_cmdPrefix);
+    const std::uint32_t p = m_cmdStart + m_cmdPrefix;
     return ReadS32BE(m_data, p + 4 * static_cast<std::uint32_t>(index));
 }
 

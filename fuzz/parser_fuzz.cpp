@@ -27,7 +27,7 @@ protected:
 
 private:
     void TouchCommand() {
-        for (std::int32_t i = 0; i < m_cmdLength; ++i) m_sum += m_data[m_cmdStart + i];
+        for (std::uint32_t i = 0; i < m_cmdLength; ++i) m_sum += m_data[m_cmdStart + i];
     }
     std::uint32_t m_sum = 0;
 };

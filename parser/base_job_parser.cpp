@@ -48,7 +48,7 @@ void CBaseJobParser::Parse() {
         } else if (jobformat::IsVectorPrefix(byte)) {
             DecodeVectorCommand();
         } else {
-            ++m_unknownCount;
+            CountUnknownByte();
         }
         // The bytes passed over are summed as the parse goes, a stretch at a
         // time, so the job is read from front to back once: the next command
@@ -79,9 +79,13 @@ int CBaseJobParser::CheckMagic() {
 }
 
 void CBaseJobParser::SetDescriptor(std::uint32_t start, std::uint32_t end) {
-    m_cmdStart = static_cast<std::int32_t>(start);
-    m_cmdLength = static_cast<std::int32_t>(end - start);
+    m_cmdStart = start;
+    m_cmdLength = end - start;
     m_cmdPrefix = jobformat::kCommandPrefixLength;
+}
+
+void CBaseJobParser::CountUnknownByte() {
+    if (m_unknownCount != UINT32_MAX) ++m_unknownCount;
 }
 
 int CBaseJobParser::EnterCommand(std::uint32_t start, const jobformat::CommandExtent& cmd) {
@@ -91,7 +95,7 @@ int CBaseJobParser::EnterCommand(std::uint32_t start, const jobformat::CommandEx
     // to hold its position, is dropped whole: no hook, no partial values.
     if (cmd.status != jobformat::ExtentStatus::kComplete) return 0;
     if (cmd.shape.layout == jobformat::ParamLayout::kNotACommand) {
-        ++m_unknownCount;
+        CountUnknownByte();
         return 0;
     }
     return 1;
@@ -259,7 +263,7 @@ void CBaseJobParser::CheckTrailer(std::uint32_t fields) {
     m_trailerCheck = jobformat::CheckTrailer(m_data, m_dataSize, fields, m_runningSum);
     m_pos = m_trailerCheck.end;
     m_errorFlags |= jobformat::TrailerErrorBit(m_trailerCheck.outcome);
-    if (m_trailerCheck.outcome == jobformat::TrailerOutcome::kTagMismatch) ++m_unknownCount;
+    if (m_trailerCheck.outcome == jobformat::TrailerOutcome::kTagMismatch) CountUnknownByte();
     if (jobformat::ReachesChecksum(m_trailerCheck.outcome)) {
         m_checksumSum = m_trailerCheck.checksumSum;
         m_checksumStored = m_trailerCheck.checksumStored;

@@ -41,7 +41,7 @@ public:
     std::uint16_t GetPenNumber() const { return m_penNumber; }
     std::uint16_t GetDotStep() const { return m_dotStep; }
     std::uint16_t GetBitMode() const { return m_bitMode; }
-    std::int32_t GetUnknownCount() const { return m_unknownCount; }
+    std::uint32_t GetUnknownCount() const { return m_unknownCount; }
     // What the last Parse met that sets no error bit but is worth a warning.
     std::vector<JobWarning> GetWarnings() const {
         return JobWarningsOf(m_warningNotes, m_dataSize);
@@ -90,6 +90,7 @@ private:
     void NoteCutShort(std::uint32_t start, const jobformat::CommandExtent& cmd);
     // Points the descriptor at the command from start up to end.
     void SetDescriptor(std::uint32_t start, std::uint32_t end);
+    void CountUnknownByte();
     // Adds the bytes from m_sumEnd up to end to the running sum.
     void AddToRunningSum(std::uint32_t end);
 

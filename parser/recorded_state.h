@@ -6,11 +6,12 @@
 #include <cstdint>
 
 // Where the command being handled lies. Set for the descriptor hooks only,
-// and not reset by Parse.
+// and not reset by Parse. Unsigned, as a job may be up to 4 GiB - 1 bytes and
+// one raster line nearly all of it.
 struct CommandDescriptor {
-    std::int32_t m_cmdStart = 0;
-    std::int32_t m_cmdLength = 0;
-    std::int32_t m_cmdPrefix = 0;
+    std::uint32_t m_cmdStart = 0;
+    std::uint32_t m_cmdLength = 0;
+    std::uint32_t m_cmdPrefix = 0;
 
     bool operator==(const CommandDescriptor&) const = default;
 };
@@ -35,7 +36,9 @@ struct RecordedState {
     std::uint32_t m_escR = 0;
     std::uint32_t m_checksumSum = 0;
     std::uint32_t m_checksumStored = 0;
-    std::int32_t m_unknownCount = 0;
+    // Saturates rather than wraps; a job cannot hold more unknown bytes than
+    // this anyway, but a count that wrapped would report a clean job.
+    std::uint32_t m_unknownCount = 0;
 
     // Pen state.
     std::uint16_t m_penNumber = 0;

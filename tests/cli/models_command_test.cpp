@@ -51,10 +51,27 @@ TEST(ModelsCommandTest, ListsTheModelsInOrderAsTextAndJson) {
     EXPECT_EQ(list[1]["resolutionY"], 1000);
 }
 
-TEST(ModelsCommandTest, MissingFileListsNothing) {
-    EXPECT_EQ(ListModels("/nonexistent/Lumikor.ini", false), "");
-    EXPECT_EQ(nlohmann::json::parse(ListModels("/nonexistent/Lumikor.ini", true)),
-              nlohmann::json::array());
+TEST(ModelsCommandTest, NoSettingsFileIsAnErrorThatSaysWhatStandsThere) {
+    const TempDir dir;
+    const std::string folder = (dir.Path() / "folder.ini").string();
+    std::filesystem::create_directory(folder);
+    const std::string binary =
+        dir.Write("binary.ini", std::string("[MODEL_LIST]\nNo=1\0\x89PNG", 20));
+    for (const auto& [ini, said] :
+         {std::pair<std::string, std::string>{"/nonexistent/Lumikor.ini",
+                                              "no settings file: '/nonexistent/Lumikor.ini' "
+                                              "not found; no models"},
+          {folder, "no settings file: '" + folder + "' is a directory; no models"},
+          {"/dev/null", "no settings file: '/dev/null' is not a regular file; no models"},
+          {binary, "'" + binary + "' is a binary file, not a settings file; no models"}}) {
+        for (const bool json : {false, true}) {
+            std::ostringstream out;
+            std::ostringstream err;
+            EXPECT_EQ(RunModels(ModelsOptions{ini, json}, kNowhere, out, err), kExitNoSettings);
+            EXPECT_EQ(out.str(), "") << ini;
+            EXPECT_EQ(err.str(), "lumikor-cli models: " + said + "\n");
+        }
+    }
 }
 
 TEST(ModelsCommandTest, WithoutIniTheFirstFileOfTheLookupIsReadAndNamed) {
@@ -66,11 +83,17 @@ TEST(ModelsCommandTest, WithoutIniTheFirstFileOfTheLookupIsReadAndNamed) {
     const SettingsPlaces places{(root / "jobs").string(), (root / "cfg").string(), "",
                                 (root / "data").string()};
 
-    Listing listing = ListModelsFound(places);
-    EXPECT_EQ(listing.out, "");
-    EXPECT_EQ(listing.err, "lumikor-cli models: no settings file at '" + places.currentDir +
-                               "/Lumikor.ini', '" + places.configHome + "/lumikor/Lumikor.ini', '" +
-                               places.dataDir + "/Lumikor.ini'; no models\n");
+    std::filesystem::create_directory(root / "jobs/Lumikor.ini");
+    std::ostringstream none;
+    std::ostringstream noneSaid;
+    EXPECT_EQ(RunModels(ModelsOptions{}, places, none, noneSaid), kExitNoSettings);
+    EXPECT_EQ(none.str(), "");
+    EXPECT_EQ(noneSaid.str(), "lumikor-cli models: no settings file: '" + places.currentDir +
+                                  "/Lumikor.ini' is a directory, '" + places.configHome +
+                                  "/lumikor/Lumikor.ini' not found, '" + places.dataDir +
+                                  "/Lumikor.ini' not found; no models\n");
+
+    Listing listing;
 
     const std::string installed =
         dir.Write("data/Lumikor.ini", "[MODEL_LIST]\nNo=1\nItem_1=Installed\n");
@@ -90,9 +113,10 @@ TEST(ModelsCommandTest, WithoutIniTheFirstFileOfTheLookupIsReadAndNamed) {
     EXPECT_EQ(RunModels(ModelsOptions{installed, false}, places, out, err), 0);
     EXPECT_EQ(out.str(), "Installed: 1000 x 600 mm, 1000 dpi\n");
     err.str("");
-    EXPECT_EQ(RunModels(ModelsOptions{"/nonexistent/my.ini", true}, places, out, err), 0);
+    EXPECT_EQ(RunModels(ModelsOptions{"/nonexistent/my.ini", true}, places, out, err),
+              kExitNoSettings);
     EXPECT_EQ(err.str(),
-              "lumikor-cli models: no settings file at '/nonexistent/my.ini'; no models\n");
+              "lumikor-cli models: no settings file: '/nonexistent/my.ini' not found; no models\n");
 }
 
 TEST(ModelsCommandTest, NameThatIsNotUtf8StillGivesValidJson) {

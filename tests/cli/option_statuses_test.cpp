@@ -130,7 +130,7 @@ TEST_F(OptionStatusesTest, ModelsAndThumbnail) {
     ExpectStatuses({
         {{"models", "--ini", ini}, 0, ""},
         {{"models", "--ini", ini, "--json"}, 0, ""},
-        {{"models", "--ini", cli.PathOf("none.ini")}, 0, ""},
+        {{"models", "--ini", cli.PathOf("none.ini")}, 1, ""},
         {{"models", "extra"}, 2, ""},
         {{"thumbnail", m_clean, m_out}, 0, ""},
         {{"thumbnail", m_clean, m_out, "--size", "64"}, 0, ""},

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/diff_command.h"
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
 #include "cli/models_command.h"
@@ -33,6 +34,7 @@ void RegisterForTest(CLI::App& app, CliContext& context) {
     RegisterInfoCommand(app, context);
     RegisterDumpCommand(app, context);
     RegisterModelsCommand(app, context);
+    RegisterDiffCommand(app, context);
 }
 
 struct CliRun {
@@ -127,6 +129,29 @@ TEST(TerminalOutputTest, HostileJobNameCannotForgeTheReport) {
     EXPECT_EQ(usage.status, 2);
     ExpectTerminalSafe(usage.err);
     EXPECT_NE(usage.err.find("--bogus\\x1B[2J"), std::string::npos) << usage.err;
+}
+
+TEST(TerminalOutputTest, DiffOfHostileNamesCannotForgeTheReport) {
+    const TempDir dir;
+    const auto write = [&dir](const std::string& name, const std::string& fileName) {
+        JobWriter job;
+        job.Magic().FileName(fileName).Pen(1).Trailer();
+        return dir.Write(name, std::string(job.Bytes().begin(), job.Bytes().end()));
+    };
+    const std::string plain = write("plain.prn", "plain");
+    const std::string hostile = write("hostile.prn", kHostileName + "\x7f");
+
+    const CliRun diff = RunTool({"diff", plain, hostile});
+    EXPECT_EQ(diff.status, 1);
+    ExpectTerminalSafe(diff.out);
+    EXPECT_EQ(LinesStartingWith(diff.out, "Errors:"), 0u) << diff.out;
+    EXPECT_NE(diff.out.find("  fileName: \"plain\" \u2192 \"\\u001b[2J"), std::string::npos)
+        << diff.out;
+    EXPECT_NE(diff.out.find("none\\x9B\xC3\xA9\\x7F\""), std::string::npos) << diff.out;
+
+    const CliRun missing = RunTool({"diff", plain, hostile + "\x1b]0;x\x07"});
+    EXPECT_EQ(missing.status, 2);
+    ExpectTerminalSafe(missing.err);
 }
 
 TEST(TerminalOutputTest, ModelNamesAreEscaped) {

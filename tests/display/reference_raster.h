@@ -83,7 +83,7 @@ protected:
 
     void OnRasterLine() override {
         if ((m_options.displayMode & 1) == 0) return;
-        const auto p = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+        const std::uint32_t p = m_cmdStart + m_cmdPrefix;
         m_direction = m_data[p - 1];
         const std::uint32_t dataLength = ReadU32BE(m_data, p) - 8;
         m_x = std::int64_t{ReadS32BE(m_data, p + 4)} + m_options.offsetX;

@@ -88,7 +88,7 @@ protected:
 
     void OnRasterLine() override {
         ++m_order;
-        const auto p = static_cast<std::uint32_t>(m_cmdStart + m_cmdPrefix);
+        const std::uint32_t p = m_cmdStart + m_cmdPrefix;
         const bool forward = m_data[p - 1] == '0';
         const std::uint32_t length = ReadU32BE(m_data, p) - 8;
         const std::int64_t x = std::int64_t{ReadS32BE(m_data, p + 4)} + m_settings.offsetX;

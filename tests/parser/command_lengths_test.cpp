@@ -22,7 +22,7 @@ struct CommandCase {
     std::function<void(JobWriter&)> write;
     std::uint32_t length;
     std::optional<Hook> hook;
-    std::int32_t unknown = 0;
+    std::uint32_t unknown = 0;
 };
 
 const std::array<std::uint8_t, 3> k3{1, 2, 3};
@@ -143,7 +143,7 @@ TEST_P(CommandTest, PassesOverItsLengthAndRaisesItsHookLast) {
     EXPECT_EQ(at.m_pos, end);
     if (HookHasDescriptor(*c.hook)) {
         EXPECT_EQ(at.m_cmdStart, 3);
-        EXPECT_EQ(at.m_cmdLength, std::int32_t(c.length));
+        EXPECT_EQ(at.m_cmdLength, std::uint32_t(c.length));
         EXPECT_EQ(at.m_cmdPrefix, 2);
         const Bytes command = CommandBytes(c);
         EXPECT_EQ(parser.bytesTouched, std::accumulate(command.begin(), command.end(), 0u));
@@ -181,7 +181,7 @@ TEST(TopLevelBytesTest, NonCommandBytesAreCountedOneByOne) {
     w.Magic().Raw({0x00, 0x1A, 0x1C, 'g', 'p', 0xFF});
     HookLog parser;
     parser.ParseJob(w.Bytes());
-    EXPECT_EQ(parser.State().m_unknownCount, 6);
+    EXPECT_EQ(parser.State().m_unknownCount, 6u);
     EXPECT_EQ(parser.State().m_errorFlags, 0u);
 }
 

@@ -42,10 +42,9 @@ protected:
         events.push_back({hook, State()});
         if (!HookHasDescriptor(hook)) return;
         // A descriptor hook may read its whole command without checks.
-        EXPECT_GE(m_cmdStart, 0);
         EXPECT_LE(std::uint64_t(m_cmdStart) + std::uint64_t(m_cmdLength), m_dataSize);
         // Summed into a member, so the reads stay in the program for ASan.
-        for (std::int32_t i = 0; i < m_cmdLength; ++i) bytesTouched += m_data[m_cmdStart + i];
+        for (std::uint32_t i = 0; i < m_cmdLength; ++i) bytesTouched += m_data[m_cmdStart + i];
     }
 
 private:

@@ -48,7 +48,7 @@ TEST(JobWalkerTest, ItemsTileRandomJobsAndCountTheParsersUnknowns) {
         walker.Walk(job);
         ASSERT_FALSE(walker.gapOrOverlap) << "round " << round;
         ASSERT_EQ(walker.covered, job.size()) << "round " << round;
-        ASSERT_EQ(walker.unknown, walker.State().m_unknownCount) << "round " << round;
+        ASSERT_EQ(walker.unknown, std::int64_t{walker.State().m_unknownCount}) << "round " << round;
     }
 }
 

@@ -27,7 +27,7 @@ TEST(MagicTest, JobsThatAreNotDecoded) {
         parser.ParseJob(job);
         EXPECT_EQ(parser.State().m_errorFlags, bit) << job.size();
         EXPECT_EQ(parser.Hooks(), std::vector<Hook>{Hook::kParseBegin});
-        EXPECT_EQ(parser.State().m_unknownCount, 0);
+        EXPECT_EQ(parser.State().m_unknownCount, 0u);
         EXPECT_EQ(parser.State().m_penNumber, 0);
     }
 }
@@ -45,7 +45,7 @@ TEST(MagicTest, SwitchedOffDecodingStartsAtTheFirstByte) {
     parser.SetCheckMagic(false);
     parser.ParseJob(Bytes{'X', 0x1B, 'N', 2});
     EXPECT_EQ(parser.State().m_errorFlags, 0u);
-    EXPECT_EQ(parser.State().m_unknownCount, 1);
+    EXPECT_EQ(parser.State().m_unknownCount, 1u);
     EXPECT_EQ(parser.State().m_penNumber, 2);
 }
 

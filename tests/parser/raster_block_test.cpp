@@ -21,7 +21,7 @@ TEST(RasterBlockTest, BlockTooShortForXAndYIsSkippedWithoutHook) {
         EXPECT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kPenSelect}))
             << "N " << n;
         EXPECT_EQ(parser.events.back().state.m_pos, 3 + 6 + n + 3);
-        EXPECT_EQ(parser.State().m_unknownCount, 0);
+        EXPECT_EQ(parser.State().m_unknownCount, 0u);
     }
 }
 
@@ -55,7 +55,7 @@ TEST(RasterBlockTest, BlockEndingExactlyAtTheJobEndIsKept) {
     parser.ParseJob(w.Bytes());
     ASSERT_EQ(parser.Hooks(), (std::vector<Hook>{Hook::kParseBegin, Hook::kRasterLine}));
     EXPECT_EQ(parser.events[1].state.m_pos, w.Size());
-    EXPECT_EQ(parser.events[1].state.m_cmdLength, std::int32_t(w.Size() - 3));
+    EXPECT_EQ(parser.events[1].state.m_cmdLength, std::uint32_t(w.Size() - 3));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 ParserState ParseAll(const JobWriter& w) {
     HookLog parser;
     parser.ParseJob(w.Bytes());
-    EXPECT_EQ(parser.State().m_unknownCount, 0);
+    EXPECT_EQ(parser.State().m_unknownCount, 0u);
     return parser.State();
 }
 

@@ -25,7 +25,7 @@ struct TrailerCase {
     const char* name;
     Bytes job;
     std::uint32_t errorFlags;
-    std::int32_t unknownCount;
+    std::uint32_t unknownCount;
     std::uint32_t posAtJobEnd;
     std::uint32_t checksumSum;
     std::uint32_t checksumStored;
@@ -91,7 +91,7 @@ TEST(TrailerChecksumTest, SumIsModuloSixteenBits) {
     parser.ParseJob(w.Bytes());
     EXPECT_EQ(parser.State().m_errorFlags, 0u);
     EXPECT_EQ(parser.State().m_checksumSum, (244u + 300 * 255 + 27 + 'B' + 'Y' + 'E') % 65536);
-    EXPECT_EQ(parser.State().m_unknownCount, 300);
+    EXPECT_EQ(parser.State().m_unknownCount, 300u);
 }
 
 // Each trailer in the middle of a job is checked like the final one: its
@@ -120,7 +120,7 @@ TEST(TrailerChecksumTest, ManyTrailersEachSumUpToTheirOwnE) {
     HookLog parser;
     parser.ParseJob(job);
     EXPECT_EQ(parser.State().m_errorFlags, 0u);
-    EXPECT_EQ(parser.State().m_unknownCount, 0);
+    EXPECT_EQ(parser.State().m_unknownCount, 0u);
     std::size_t seen = 0;
     for (const HookEvent& e : parser.events) {
         if (e.hook != Hook::kJobEnd) continue;
