@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "cli/png_file.h"
 #include "display/bitmap_file.h"
 #include "display/canvas.h"
+#include "tests/cli/png_reader.h"
 
 namespace {
 
@@ -43,6 +48,43 @@ TEST(PictureWritersTest, RefuseTheSameAreasAndWriteTheRest) {
         EXPECT_EQ(write(canvas, 30, 20, path, &error), 1) << error;
         EXPECT_EQ(write(canvas, 1, 1, path, nullptr), 1);
         fs::remove(path);
+    }
+    fs::remove_all(folder);
+}
+
+// Flat pictures fit the first buffer the encoder tries; noise does not, and
+// takes the second encode. Both decode to the canvas's pixels.
+TEST(PictureWritersTest, PngHoldsTheCanvasPixelsHoweverItCompresses) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("lumikor-png-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::mt19937 random(7);
+    for (const bool noise : {false, true}) {
+        Canvas canvas;
+        ASSERT_TRUE(canvas.Create(301, 203));
+        std::vector<std::uint8_t> expected;
+        for (std::int32_t y = 0; y < canvas.Height(); ++y) {
+            std::uint8_t* row = canvas.Row(y);
+            for (std::int32_t i = 0; i < canvas.Width() * 3; ++i) {
+                row[i] = noise                  ? static_cast<std::uint8_t>(random())
+                         : (i / 3 + y) % 7 == 0 ? 0
+                                                : 255;
+                expected.push_back(row[i]);
+            }
+        }
+        const std::string path = (folder / "out.png").string();
+        std::string error;
+        ASSERT_EQ(WriteCanvasPng(canvas, canvas.Width(), canvas.Height(), path, &error), 1)
+            << error;
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), {}};
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        EXPECT_EQ(DecodePng(file, &width, &height), expected) << "noise " << noise;
+        EXPECT_EQ(width, 301u);
+        EXPECT_EQ(height, 203u);
+        // Noise needs more than the encoder's first buffer (64 KiB here).
+        EXPECT_EQ(file.size() > 64u * 1024u, noise);
     }
     fs::remove_all(folder);
 }
