@@ -3,12 +3,19 @@
 
 LUMIKOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Debian 12 packages the build, the tests and the program need.
+# Debian 12 packages that building and running the two programs needs:
+# scripts/run installs only these, so a first run does not wait for the test,
+# fuzz and package tools.
+LUMIKOR_RUN_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev libpng-dev
+)
+
+# Everything the tests, benchmarks, fuzzers and the package need besides.
 LUMIKOR_PACKAGES=(
-    g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config git
-    qt6-base-dev libgl-dev
+    "${LUMIKOR_RUN_PACKAGES[@]}"
+    clang libclang-rt-14-dev clang-format git
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev nlohmann-json3-dev libpng-dev
     xvfb xauth fonts-arphic-uming x11-utils xdotool
     dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
     bubblewrap
