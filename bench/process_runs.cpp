@@ -39,7 +39,7 @@ bool ReadMemory(pid_t pid, std::uint64_t& residentPeakKiB, std::uint64_t& anonKi
 
 }  // namespace
 
-ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample) {
+ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample, int highestOk) {
     ProcessRun run;
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -75,7 +75,8 @@ ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample) {
         }
     }
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!run.ok) run.failure = argv[0] + " did not exit with status 0";
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) <= highestOk;
+    if (!run.ok)
+        run.failure = argv[0] + " failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     return run;
 }
