@@ -30,6 +30,7 @@ struct JobRuns {
     std::vector<double> floorSeconds;
     std::vector<double> renderSeconds;
     std::vector<double> ratios;
+    std::vector<double> cpuSeconds;
     std::uint64_t peakResidentKiB = 0;
     std::uint64_t peakAnonKiB = 0;
     std::uint64_t sizeBytes = 0;
@@ -159,18 +160,24 @@ int main(int argc, char** argv) {
             runs.floorSeconds.push_back(floorRun.seconds);
             runs.renderSeconds.push_back(renderRun.seconds);
             runs.ratios.push_back(renderRun.seconds / floorRun.seconds);
+            runs.cpuSeconds.push_back(renderRun.cpuSeconds);
         }
     }
 
-    std::printf("%-20s %9s %9s %10s %7s %8s %13s %13s\n", "job", "job MiB", "floor ms",
-                "command ms", "ratio", "us/byte", "peak RSS MiB", "peak anon MiB");
+    std::printf("%-20s %8s %9s %10s %7s %8s %8s %9s %9s\n", "job", "job MiB", "floor ms",
+                "command ms", "ratio", "us/byte", "CPU ms", "CPU us/B", "anon MiB");
     for (const JobRuns& runs : jobs) {
         const double seconds = Median(runs.renderSeconds);
-        std::printf("%-20s %9.1f %9.2f %10.2f %7.2f %8.3f %13.1f %13.1f\n", runs.label.c_str(),
-                    runs.sizeBytes / 1048576.0, Median(runs.floorSeconds) * 1e3, seconds * 1e3,
-                    Median(runs.ratios), seconds * 1e6 / static_cast<double>(runs.sizeBytes),
-                    runs.peakResidentKiB / 1024.0, runs.peakAnonKiB / 1024.0);
+        const double cpu = Median(runs.cpuSeconds);
+        const auto bytes = static_cast<double>(runs.sizeBytes);
+        std::printf("%-20s %8.1f %9.2f %10.2f %7.2f %8.3f %8.1f %9.3f %9.1f\n", runs.label.c_str(),
+                    bytes / 1048576.0, Median(runs.floorSeconds) * 1e3, seconds * 1e3,
+                    Median(runs.ratios), seconds * 1e6 / bytes, cpu * 1e3, cpu * 1e6 / bytes,
+                    runs.peakAnonKiB / 1024.0);
     }
+    std::printf(
+        "(us/byte: wall clock per byte of the job, the larger one for diff; CPU: user +\n"
+        " system time; anon: the command's peak anonymous memory)\n");
     std::printf("(medians of %d interleaved pairs; ratio = median of command / floor per pair)\n",
                 pairs);
     return 0;

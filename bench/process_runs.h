@@ -10,6 +10,8 @@
 struct ProcessRun {
     bool ok = false;     // spawned and exited with a status up to the one allowed
     double seconds = 0;  // spawn to exit, wall clock
+    // User and system time: on a shared machine, what the command itself cost.
+    double cpuSeconds = 0;
     // Sampled, 0 unless asked for: the kernel's high-water mark VmHWM and
     // the largest RssAnon seen.
     std::uint64_t peakResidentKiB = 0;

@@ -17,50 +17,41 @@ std::uint32_t Hash(std::uint64_t x) {
     return static_cast<std::uint32_t>(x ^ (x >> 31));
 }
 
-// Full circles (an arc back to its start) whose diameter is the width of a
-// canvas of canvasWidth pixels and 1 to 2 pixels more, centred on it, so
-// that every outline runs just off the surface's sides: the bed is mapped
-// at canvasScale pixels per dot.
+// Full circles (arcs back to their start, nothing between them) whose
+// diameter is the width of a canvas of canvasWidth pixels and 1 to 2 pixels
+// more, centred on it, so that every outline runs just off the surface's
+// sides: the bed is mapped at canvasScale pixels per dot. All pass through
+// one start point; their centres move a little.
 std::vector<std::uint8_t> Circles(std::uint64_t count, double canvasWidth, double canvasScale) {
-    const double centreX = canvasWidth / 2 / canvasScale;
     const double radius = (canvasWidth + 1.5) / 2 / canvasScale;
+    const auto start = static_cast<std::int32_t>(canvasWidth / 2 / canvasScale + radius);
     JobWriter job;
-    job.Magic().PenDown();
+    job.Magic().PenDown().MoveAbsolute(start, kBedHeight / 2);
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint32_t h = Hash(i);
-        const auto r = static_cast<std::int32_t>(radius + static_cast<double>(h % 41) - 20);
-        const std::int32_t x =
-            static_cast<std::int32_t>(centreX) + static_cast<std::int32_t>(h >> 20) % 21 - 10;
-        job.MoveAbsolute(x + r, kBedHeight / 2 + static_cast<std::int32_t>(h >> 8) % 21 - 10);
-        job.ArcB(0, 0, -r, 0);
+        const auto r = static_cast<std::int32_t>(radius) + static_cast<std::int32_t>(h % 21) - 10;
+        job.ArcB(0, 0, -r, static_cast<std::int32_t>(h >> 8) % 21 - 10);
     }
     return job.Trailer().Bytes();
 }
 
-// 60 commands drawing the same small figure, repeated to about 10 MB; the
-// changed twin moves one line's end by a dot in 4,000 repetitions spread
-// over the job.
+// A diamond of four lines repeated to about 10 MB; the changed twin moves
+// one line's end by a dot in 4,000 repetitions spread over the job.
 std::vector<std::uint8_t> Periodic(bool changed) {
-    constexpr std::uint64_t kRepetitions = 26'000;
+    constexpr std::uint64_t kRepetitions = 250'000;
     constexpr std::uint64_t kChanges = 4'000;
     JobWriter job;
-    job.Magic();
+    job.Magic().MoveAbsolute(20000, 12000).PenDown();
     for (std::uint64_t r = 0; r < kRepetitions; ++r) {
         const bool change = changed && r % (kRepetitions / kChanges) == 3;
-        job.PenUp().MoveAbsolute(20000, 12000).PenDown();
-        for (std::int32_t k = 0; k < 57; ++k) {
-            if (k % 5 == 4) {
-                job.ArcB(300, 300, 300, 0);
-            } else {
-                job.LineRelative(k == 20 && change ? 101 : 100, k % 3 == 0 ? 50 : -40);
-            }
-        }
+        job.LineRelative(change ? 101 : 100, 50).LineRelative(-100, 50);
+        job.LineRelative(-100, -50).LineRelative(100, -50);
     }
     return job.Trailer().Bytes();
 }
 
 // About 10 MB of distinct short lines, moves and arcs; the changed twin has
-// 5,000 of its lines end a dot further, spread over the job.
+// 5,000 of its commands end a dot further, spread over the job.
 std::vector<std::uint8_t> Scattered(bool changed) {
     constexpr std::uint64_t kCommands = 1'000'000;
     constexpr std::uint64_t kChanges = 5'000;
@@ -71,14 +62,14 @@ std::vector<std::uint8_t> Scattered(bool changed) {
         const auto small = [](std::uint32_t bits) {
             return static_cast<std::int32_t>(bits % 601) - 300;
         };
+        const std::int32_t change = changed && i % (kCommands / kChanges) == 7 ? 1 : 0;
         if (i % 50 == 0) {
-            job.MoveAbsolute(1000 + static_cast<std::int32_t>(h % (kBedWidth - 2000)),
+            job.MoveAbsolute(1000 + change + static_cast<std::int32_t>(h % (kBedWidth - 2000)),
                              1000 + static_cast<std::int32_t>((h >> 8) % (kBedHeight - 2000)));
         } else if (h % 4 == 0) {
-            job.ArcC(small(h >> 4), small(h >> 14), small(h >> 8), small(h >> 18));
+            job.ArcC(small(h >> 4) + change, small(h >> 14), small(h >> 8), small(h >> 18));
         } else {
-            const bool change = changed && i % (kCommands / kChanges) == 7;
-            job.LineRelative(small(h >> 4) + (change ? 1 : 0), small(h >> 14));
+            job.LineRelative(small(h >> 4) + change, small(h >> 14));
         }
     }
     return job.Trailer().Bytes();

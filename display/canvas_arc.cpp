@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 #include "display/canvas.h"
@@ -158,36 +159,80 @@ private:
     std::int64_t m_centerMinor;
 };
 
-// Draws the pixels of a piece for p in [first, last], a stretch on the
-// surface, walking away from the minor axis. Wide holds the sweep's products.
+// A stretch of doubled offsets u from the centre along a shape's major axis.
+struct OffsetRange {
+    std::int64_t first = 0;
+    std::int64_t last = -1;
+};
+
+// Draws the pixels of the four pieces of one shape (flat or steep) within
+// their stretches on the surface. The pieces share t at each u, so one walk
+// over the stretches' union (stepped afresh across a wide gap) serves all
+// four. Wide holds the sweep's products.
 template <class W, class Wide>
-void WalkPiece(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep,
-               const Piece& piece, MajorRange range) {
-    const std::int64_t along = EllipseOutline::Major(outline.Radius2(), piece);
-    const std::int64_t across = EllipseOutline::Minor(outline.Radius2(), piece);
-    const std::int64_t centerMajor = EllipseOutline::Major(outline.Center2(), piece);
-    const std::int64_t centerMinor = EllipseOutline::Minor(outline.Center2(), piece);
+void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep, bool xMajor,
+               const MajorRange (&ranges)[std::size(kPieces)]) {
+    const Vec r2 = outline.Radius2();
     const Vec c2 = outline.Center2();
+    const std::int64_t along = xMajor ? r2.x : r2.y;
+    const std::int64_t across = xMajor ? r2.y : r2.x;
+    const std::int64_t centerMajor = xMajor ? c2.x : c2.y;
+    const std::int64_t centerMinor = xMajor ? c2.y : c2.x;
+    // Per piece of the shape: its sides and its stretch in u.
+    struct Member {
+        const Piece* piece;
+        OffsetRange u;
+    };
+    Member members[4];
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < std::size(kPieces); ++k) {
+        const Piece& piece = kPieces[k];
+        const MajorRange& range = ranges[k];
+        if (piece.xMajor != xMajor || range.first > range.last) continue;
+        const OffsetRange u =
+            piece.MajorSide() > 0
+                ? OffsetRange{2 * range.first - centerMajor, 2 * range.last - centerMajor}
+                : OffsetRange{centerMajor - 2 * range.last, centerMajor - 2 * range.first};
+        members[count++] = Member{&piece, u};
+    }
+    std::sort(members, members + count,
+              [](const Member& a, const Member& b) { return a.u.first < b.u.first; });
+
     const std::int64_t width = canvas.Width();
     const std::int64_t height = canvas.Height();
     const std::int64_t stride = canvas.Stride();
     std::uint8_t* const pixels = canvas.Row(0);
     const Color color = canvas.PenColor();
-    const int side = piece.MajorSide();
-    std::int64_t p = side > 0 ? range.first : range.last;
-    ReachStepper<W> reach(along, across, centerMinor, side * (2 * p - centerMajor));
-    for (std::int64_t left = range.last - range.first; left >= 0; --left) {
-        const std::int64_t q =
-            reach.Doubtful() ? outline.MinorAt(piece, p) : reach.Minor(piece.MinorSide());
-        const std::int64_t x = piece.xMajor ? p : q;
-        const std::int64_t y = piece.xMajor ? q : p;
-        if (x >= 0 && y >= 0 && x < width && y < height &&
-            sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
-            Canvas::StorePixel(pixels + y * stride + x * 3, color);
+    // A gap of this many steps costs about what starting afresh does.
+    constexpr std::int64_t kGap = 128;
+    for (std::size_t from = 0; from < count;) {
+        std::int64_t last = members[from].u.last;
+        std::size_t to = from + 1;
+        while (to < count && members[to].u.first <= last + 2 * kGap) {
+            last = std::max(last, members[to].u.last);
+            ++to;
         }
-        if (left == 0) break;
-        reach.Next();
-        p += side;
+        ReachStepper<W> reach(along, across, centerMinor, members[from].u.first);
+        for (std::int64_t u = members[from].u.first;; u += 2) {
+            const bool doubtful = reach.Doubtful();
+            for (std::size_t m = from; m < to; ++m) {
+                const Member& member = members[m];
+                if (u < member.u.first || u > member.u.last) continue;
+                const Piece& piece = *member.piece;
+                const std::int64_t p = (centerMajor + piece.MajorSide() * u) >> 1;
+                const std::int64_t q =
+                    doubtful ? outline.MinorAt(piece, p) : reach.Minor(piece.MinorSide());
+                const std::int64_t x = xMajor ? p : q;
+                const std::int64_t y = xMajor ? q : p;
+                if (x >= 0 && y >= 0 && x < width && y < height &&
+                    sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
+                    Canvas::StorePixel(pixels + y * stride + x * 3, color);
+                }
+            }
+            if (u >= last) break;
+            reach.Next();
+        }
+        from = to;
     }
 }
 
@@ -212,6 +257,7 @@ void DrawArcClipped(Canvas& canvas, const EllipseOutline& outline, const Sweep& 
     bool havePrevious = false;
     Pixel previousEnd;
     Pixel firstStart;
+    MajorRange ranges[std::size(kPieces)];
     for (const Piece& piece : kPieces) {
         std::int64_t first = 0;
         std::int64_t last = 0;
@@ -244,16 +290,18 @@ void DrawArcClipped(Canvas& canvas, const EllipseOutline& outline, const Sweep& 
         if (minorLow < 0 || minorHigh >= minorExtent) {
             range = OnSurface(outline, piece, range.first, range.last, minorExtent);
         }
-        if (range.first > range.last) continue;
-        if (small) {
-            WalkPiece<std::uint64_t, std::int64_t>(canvas, outline, sweep, piece, range);
-        } else {
-            WalkPiece<UInt128, Int128>(canvas, outline, sweep, piece, range);
-        }
+        ranges[static_cast<std::size_t>(&piece - kPieces)] = range;
     }
     if (havePrevious) {
         ForEachLinePixel(previousEnd.x, previousEnd.y, firstStart.x, firstStart.y, true, width,
                          height, plot);
+    }
+    for (const bool xMajor : {true, false}) {
+        if (small) {
+            WalkShape<std::uint64_t, std::int64_t>(canvas, outline, sweep, xMajor, ranges);
+        } else {
+            WalkShape<UInt128, Int128>(canvas, outline, sweep, xMajor, ranges);
+        }
     }
 }
 
