@@ -85,6 +85,7 @@ struct LargeCase {
     int substitutions;
     int insertedBlock;  // items inserted at a third of the way
     int removedBlock;   // items removed at two thirds of the way
+    int shifts = 0;     // single items inserted and removed in turn, spread out
 };
 
 // Long sequences with thousands of scattered edits, far past the exact
@@ -95,19 +96,22 @@ TEST(SequenceDiffTest, ManyScatteredEditsAreCountedAsMade) {
         {"periodic items, scattered substitutions", 7, 4000, 0, 0},
         {"every item alike but the substitutes", 1, 3000, 0, 0},
         {"substitutions around a large insertion and removal", 0, 2000, 20000, 15000},
+        {"four values, single insertions and removals", 4, 0, 0, 0, 3000},
     };
     for (const LargeCase& c : cases) {
         SCOPED_TRACE(c.what);
         std::mt19937_64 random(7);
         Seq a(400000);
         for (std::size_t i = 0; i < a.size(); ++i) {
-            a[i] = c.period == 0 ? random() : i % c.period;
+            // Four values at random when there are shifts, to be mistaken.
+            a[i] = c.period == 0 ? random() : c.shifts > 0 ? random() % c.period : i % c.period;
         }
         Seq b = a;
         // Substitutes are new values, at least 40 items apart, outside the
         // removed block.
         const std::size_t removedAt = 2 * b.size() / 3;
-        const std::size_t spacing = b.size() / static_cast<std::size_t>(c.substitutions);
+        const std::size_t spacing =
+            b.size() / static_cast<std::size_t>(std::max(c.substitutions, 1));
         std::uint64_t substituted = 0;
         for (int s = 0; s < c.substitutions; ++s) {
             const std::size_t at = s * spacing + random() % (spacing - 40) + 20;
@@ -116,6 +120,15 @@ TEST(SequenceDiffTest, ManyScatteredEditsAreCountedAsMade) {
             ++substituted;
         }
         b.erase(b.begin() + removedAt, b.begin() + removedAt + c.removedBlock);
+        // Backwards, so that each edit leaves the places of the next alone.
+        for (int s = c.shifts - 1; s >= 0; --s) {
+            const std::size_t at = b.size() * static_cast<std::size_t>(s) / c.shifts + 7;
+            if (s % 2 == 0) {
+                b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), random() % c.period);
+            } else {
+                b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+        }
         Seq block(static_cast<std::size_t>(c.insertedBlock));
         for (auto& v : block) v = (1ull << 62) | random();
         b.insert(b.begin() + b.size() / 3, block.begin(), block.end());
@@ -124,8 +137,8 @@ TEST(SequenceDiffTest, ManyScatteredEditsAreCountedAsMade) {
         EXPECT_FALSE(d.exact);
         // The block edges may pair a substitution with a block item.
         EXPECT_NEAR(static_cast<double>(d.changed), static_cast<double>(substituted), 2);
-        EXPECT_NEAR(static_cast<double>(d.inserted), c.insertedBlock, 2);
-        EXPECT_NEAR(static_cast<double>(d.removed), c.removedBlock, 2);
+        EXPECT_NEAR(static_cast<double>(d.inserted), c.insertedBlock + c.shifts / 2, 2);
+        EXPECT_NEAR(static_cast<double>(d.removed), c.removedBlock + c.shifts / 2, 2);
     }
 }
 
@@ -152,6 +165,19 @@ TEST(SequenceDiffTest, SmallEdits) {
         EXPECT_EQ(d.removed, c.removed);
         EXPECT_EQ(d.commonPrefix, c.prefix);
     }
+}
+
+TEST(SequenceDiffTest, EditsUpToTheExactCostAreExactInRepeatingSequences) {
+    // Every second diagonal matches for long stretches: the search's worst case.
+    Seq a(200'000);
+    for (std::size_t i = 0; i < a.size(); ++i) a[i] = i % 2;
+    Seq b = a;
+    for (std::size_t k = 0; k < kExactEditCost; ++k) b[1000 + k * 1900] = 5;
+    const SequenceDiff d = DiffSequences(a, b);
+    EXPECT_TRUE(d.exact);
+    EXPECT_EQ(d.changed, kExactEditCost);
+    b[199'000] = 5;
+    EXPECT_FALSE(DiffSequences(a, b).exact);
 }
 
 TEST(SequenceDiffTest, LongSequencesWithFewEditsAreExact) {
