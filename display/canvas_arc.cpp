@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "display/canvas.h"
 #include "display/canvas_line.h"
@@ -95,7 +96,7 @@ template <class W>
 class ReachStepper {
 public:
     ReachStepper(std::int64_t along, std::int64_t across, std::int64_t centerMinor, std::int64_t u)
-        : m_along2(Square(along)), m_across2(Square(across)), m_u(u), m_centerMinor(centerMinor) {
+        : m_along2(Square(along)), m_across2(Square(across)), m_u(u) {
         m_need = m_across2 * (m_along2 - Square(u));
         // MinorAt's error, as in WalkIsExact, doubled for safety; a reach
         // within it of a boundary leaves a slack below 2 t along^2 error.
@@ -143,7 +144,7 @@ public:
         return m_need - (m_have - static_cast<W>(4 * m_t - 4) * m_along2) <= m_margin;
     }
 
-    std::int64_t Minor(int minorSide) const { return (m_centerMinor + minorSide * (m_t - 1)) >> 1; }
+    std::int64_t T() const { return m_t; }
 
 private:
     static W Square(std::int64_t v) { return static_cast<W>(v) * static_cast<W>(v); }
@@ -156,7 +157,6 @@ private:
     bool m_exact = false;
     std::int64_t m_t = 0;
     std::int64_t m_u;
-    std::int64_t m_centerMinor;
 };
 
 // A stretch of doubled offsets u from the centre along a shape's major axis.
@@ -181,6 +181,8 @@ void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep
     // Per piece of the shape: its sides and its stretch in u.
     struct Member {
         const Piece* piece;
+        std::int64_t majorSide;
+        std::int64_t minorSide;
         OffsetRange u;
     };
     Member members[4];
@@ -193,16 +195,22 @@ void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep
             piece.MajorSide() > 0
                 ? OffsetRange{2 * range.first - centerMajor, 2 * range.last - centerMajor}
                 : OffsetRange{centerMajor - 2 * range.last, centerMajor - 2 * range.first};
-        members[count++] = Member{&piece, u};
+        members[count++] = Member{&piece, piece.MajorSide(), piece.MinorSide(), u};
     }
-    std::sort(members, members + count,
-              [](const Member& a, const Member& b) { return a.u.first < b.u.first; });
+    // In order of u: at most four, sorted by insertion.
+    for (std::size_t i = 1; i < count; ++i) {
+        for (std::size_t j = i; j > 0 && members[j].u.first < members[j - 1].u.first; --j) {
+            std::swap(members[j], members[j - 1]);
+        }
+    }
 
-    const std::int64_t width = canvas.Width();
-    const std::int64_t height = canvas.Height();
+    // Locals, as the byte stores could alias anything in memory.
+    const auto width = static_cast<std::uint64_t>(canvas.Width());
+    const auto height = static_cast<std::uint64_t>(canvas.Height());
     const std::int64_t stride = canvas.Stride();
     std::uint8_t* const pixels = canvas.Row(0);
     const Color color = canvas.PenColor();
+    const bool full = sweep.Full();
     // A gap of this many steps costs about what starting afresh does.
     constexpr std::int64_t kGap = 128;
     for (std::size_t from = 0; from < count;) {
@@ -215,17 +223,19 @@ void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep
         ReachStepper<W> reach(along, across, centerMinor, members[from].u.first);
         for (std::int64_t u = members[from].u.first;; u += 2) {
             const bool doubtful = reach.Doubtful();
+            const std::int64_t t1 = reach.T() - 1;
             for (std::size_t m = from; m < to; ++m) {
-                const Member& member = members[m];
+                const Member member = members[m];
                 if (u < member.u.first || u > member.u.last) continue;
-                const Piece& piece = *member.piece;
-                const std::int64_t p = (centerMajor + piece.MajorSide() * u) >> 1;
-                const std::int64_t q =
-                    doubtful ? outline.MinorAt(piece, p) : reach.Minor(piece.MinorSide());
+                const std::int64_t p = (centerMajor + member.majorSide * u) >> 1;
+                const std::int64_t q = doubtful ? outline.MinorAt(*member.piece, p)
+                                                : (centerMinor + member.minorSide * t1) >> 1;
                 const std::int64_t x = xMajor ? p : q;
                 const std::int64_t y = xMajor ? q : p;
-                if (x >= 0 && y >= 0 && x < width && y < height &&
-                    sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y})) {
+                // Off the surface only through MinorAt's rounding; checked all the same.
+                if (static_cast<std::uint64_t>(x) < width &&
+                    static_cast<std::uint64_t>(y) < height &&
+                    (full || sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y}))) {
                     Canvas::StorePixel(pixels + y * stride + x * 3, color);
                 }
             }

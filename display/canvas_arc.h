@@ -48,6 +48,9 @@ public:
         m_endHalf = Half<Int128>(m_end);
     }
 
+    // Whether the sweep is the whole turn.
+    bool Full() const { return m_full; }
+
     // Whether the direction of an offset from the centre lies in the sweep.
     // Offsets reach 2^34 and the rays 2^34, so products need Int128; with
     // offsets below 2^17 std::int64_t is exact.

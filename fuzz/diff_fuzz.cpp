@@ -63,6 +63,9 @@ void CheckCommand(const Pair& pair) {
     options.pathA = fileA.Rewrite(pair.a.data(), pair.a.size());
     options.pathB = fileB.Rewrite(pair.b.data(), pair.b.size());
     options.json = true;
+    // A bed a few pixels high: the pictures' comparison visits every bed
+    // pixel, and the counts, not the pictures, are what this target is for.
+    options.models = {"1000,3,100"};
     std::ostringstream out;
     std::ostringstream err;
     const int status = RunDiff(options, out, err);
