@@ -159,51 +159,20 @@ private:
     std::int64_t m_u;
 };
 
-// A stretch of doubled offsets u from the centre along a shape's major axis.
-struct OffsetRange {
-    std::int64_t first = 0;
-    std::int64_t last = -1;
-};
-
-// Draws the pixels of the four pieces of one shape (flat or steep) within
-// their stretches on the surface. The pieces share t at each u, so one walk
-// over the stretches' union (stepped afresh across a wide gap) serves all
-// four. Wide holds the sweep's products.
+// Draws the pixels of a piece for p in [range.first, range.last], a stretch
+// on the surface, walking away from the minor axis. One piece at a time, so
+// that the stores run down (or along) the surface at a steady stride, which
+// the processor can fetch ahead of. Wide holds the sweep's products.
 template <class W, class Wide>
-void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep, bool xMajor,
-               const MajorRange (&ranges)[std::size(kPieces)]) {
+void WalkPiece(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep,
+               const Piece& piece, MajorRange range) {
+    const bool xMajor = piece.xMajor;
     const Vec r2 = outline.Radius2();
     const Vec c2 = outline.Center2();
-    const std::int64_t along = xMajor ? r2.x : r2.y;
-    const std::int64_t across = xMajor ? r2.y : r2.x;
     const std::int64_t centerMajor = xMajor ? c2.x : c2.y;
     const std::int64_t centerMinor = xMajor ? c2.y : c2.x;
-    // Per piece of the shape: its sides and its stretch in u.
-    struct Member {
-        const Piece* piece;
-        std::int64_t majorSide;
-        std::int64_t minorSide;
-        OffsetRange u;
-    };
-    Member members[4];
-    std::size_t count = 0;
-    for (std::size_t k = 0; k < std::size(kPieces); ++k) {
-        const Piece& piece = kPieces[k];
-        const MajorRange& range = ranges[k];
-        if (piece.xMajor != xMajor || range.first > range.last) continue;
-        const OffsetRange u =
-            piece.MajorSide() > 0
-                ? OffsetRange{2 * range.first - centerMajor, 2 * range.last - centerMajor}
-                : OffsetRange{centerMajor - 2 * range.last, centerMajor - 2 * range.first};
-        members[count++] = Member{&piece, piece.MajorSide(), piece.MinorSide(), u};
-    }
-    // In order of u: at most four, sorted by insertion.
-    for (std::size_t i = 1; i < count; ++i) {
-        for (std::size_t j = i; j > 0 && members[j].u.first < members[j - 1].u.first; --j) {
-            std::swap(members[j], members[j - 1]);
-        }
-    }
-
+    const std::int64_t majorSide = piece.MajorSide();
+    const std::int64_t minorSide = piece.MinorSide();
     // Locals, as the byte stores could alias anything in memory.
     const auto width = static_cast<std::uint64_t>(canvas.Width());
     const auto height = static_cast<std::uint64_t>(canvas.Height());
@@ -211,38 +180,22 @@ void WalkShape(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep
     std::uint8_t* const pixels = canvas.Row(0);
     const Color color = canvas.PenColor();
     const bool full = sweep.Full();
-    // A gap of this many steps costs about what starting afresh does.
-    constexpr std::int64_t kGap = 128;
-    for (std::size_t from = 0; from < count;) {
-        std::int64_t last = members[from].u.last;
-        std::size_t to = from + 1;
-        while (to < count && members[to].u.first <= last + 2 * kGap) {
-            last = std::max(last, members[to].u.last);
-            ++to;
+    std::int64_t p = majorSide > 0 ? range.first : range.last;
+    ReachStepper<W> reach(xMajor ? r2.x : r2.y, xMajor ? r2.y : r2.x, centerMinor,
+                          majorSide * (2 * p - centerMajor));
+    for (std::int64_t left = range.last - range.first;; --left) {
+        const std::int64_t q = reach.Doubtful() ? outline.MinorAt(piece, p)
+                                                : (centerMinor + minorSide * (reach.T() - 1)) >> 1;
+        const std::int64_t x = xMajor ? p : q;
+        const std::int64_t y = xMajor ? q : p;
+        // Off the surface only through MinorAt's rounding; checked all the same.
+        if (static_cast<std::uint64_t>(x) < width && static_cast<std::uint64_t>(y) < height &&
+            (full || sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y}))) {
+            Canvas::StorePixel(pixels + y * stride + x * 3, color);
         }
-        ReachStepper<W> reach(along, across, centerMinor, members[from].u.first);
-        for (std::int64_t u = members[from].u.first;; u += 2) {
-            const bool doubtful = reach.Doubtful();
-            const std::int64_t t1 = reach.T() - 1;
-            for (std::size_t m = from; m < to; ++m) {
-                const Member member = members[m];
-                if (u < member.u.first || u > member.u.last) continue;
-                const std::int64_t p = (centerMajor + member.majorSide * u) >> 1;
-                const std::int64_t q = doubtful ? outline.MinorAt(*member.piece, p)
-                                                : (centerMinor + member.minorSide * t1) >> 1;
-                const std::int64_t x = xMajor ? p : q;
-                const std::int64_t y = xMajor ? q : p;
-                // Off the surface only through MinorAt's rounding; checked all the same.
-                if (static_cast<std::uint64_t>(x) < width &&
-                    static_cast<std::uint64_t>(y) < height &&
-                    (full || sweep.Contains<Wide>(Vec{2 * x - c2.x, 2 * y - c2.y}))) {
-                    Canvas::StorePixel(pixels + y * stride + x * 3, color);
-                }
-            }
-            if (u >= last) break;
-            reach.Next();
-        }
-        from = to;
+        if (left == 0) break;
+        reach.Next();
+        p += majorSide;
     }
 }
 
@@ -306,11 +259,12 @@ void DrawArcClipped(Canvas& canvas, const EllipseOutline& outline, const Sweep& 
         ForEachLinePixel(previousEnd.x, previousEnd.y, firstStart.x, firstStart.y, true, width,
                          height, plot);
     }
-    for (const bool xMajor : {true, false}) {
+    for (std::size_t k = 0; k < std::size(kPieces); ++k) {
+        if (ranges[k].first > ranges[k].last) continue;
         if (small) {
-            WalkShape<std::uint64_t, std::int64_t>(canvas, outline, sweep, xMajor, ranges);
+            WalkPiece<std::uint64_t, std::int64_t>(canvas, outline, sweep, kPieces[k], ranges[k]);
         } else {
-            WalkShape<UInt128, Int128>(canvas, outline, sweep, xMajor, ranges);
+            WalkPiece<UInt128, Int128>(canvas, outline, sweep, kPieces[k], ranges[k]);
         }
     }
 }
