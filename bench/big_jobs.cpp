@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bench/slow_jobs.h"
 #include "tests/support/job_writer.h"
 
 namespace {
@@ -297,6 +298,13 @@ const std::vector<BigJob>& BigJobs() {
         {"trailers", TrailersEvery4K, 0},
         {"trailers_plain", TrailersPlain, 0},
         {"hugearcs", HugeArcs, kHugeArcCommands},
+        {"circles", CirclesJob, kCircles},
+        {"circles_b", CirclesThreeBytesChanged, kCircles, true},
+        {"circles16k", Circles16kJob, kCircles16k, true},
+        {"periodic", PeriodicJob, 0, true},
+        {"periodic_b", PeriodicChanged, 0, true},
+        {"scattered", ScatteredJob, 0, true},
+        {"scattered_b", ScatteredChanged, 0, true},
         {"bed1g", Bed1G, 0, true},
         {"bed250m", Bed250M, 0, true},
     };

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,7 +41,7 @@ bool ReadMemory(pid_t pid, std::uint64_t& residentPeakKiB, std::uint64_t& anonKi
 
 }  // namespace
 
-ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample) {
+ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample, int highestOk) {
     ProcessRun run;
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -60,8 +62,9 @@ ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample) {
     }
 
     int status = 0;
+    rusage usage{};
     for (;;) {
-        const pid_t done = waitpid(pid, &status, sample ? WNOHANG : 0);
+        const pid_t done = wait4(pid, &status, sample ? WNOHANG : 0, &usage);
         if (done == pid) break;
         if (done < 0 && errno != EINTR) {
             run.failure = std::string("wait failed: ") + std::strerror(errno);
@@ -75,7 +78,10 @@ ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample) {
         }
     }
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!run.ok) run.failure = argv[0] + " did not exit with status 0";
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) <= highestOk;
+    if (!run.ok)
+        run.failure = argv[0] + " failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     return run;
 }

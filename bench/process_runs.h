@@ -8,8 +8,10 @@
 #include <vector>
 
 struct ProcessRun {
-    bool ok = false;     // spawned and exited with status 0
+    bool ok = false;     // spawned and exited with a status up to the one allowed
     double seconds = 0;  // spawn to exit, wall clock
+    // User and system time: on a shared machine, what the command itself cost.
+    double cpuSeconds = 0;
     // Sampled, 0 unless asked for: the kernel's high-water mark VmHWM and
     // the largest RssAnon seen.
     std::uint64_t peakResidentKiB = 0;
@@ -23,4 +25,6 @@ struct ProcessRun {
 // so no peak that matters slips between two samples. That costs a core, so
 // timed runs leave it off. (The rusage of a spawned child will not do: its
 // high-water mark starts from the spawning process's.)
-ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample);
+// highestOk: the highest exit status that is not a failure (diff exits 1
+// when the jobs differ).
+ProcessRun RunProcess(const std::vector<std::string>& argv, bool sample, int highestOk = 0);

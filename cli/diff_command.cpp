@@ -30,12 +30,6 @@ struct Side {
     std::string model;
 };
 
-// The items of a stream as fingerprints, with where each starts.
-struct StreamItems {
-    std::vector<std::uint64_t> fingerprints;
-    std::vector<std::uint32_t> offsets;
-};
-
 std::uint64_t Fingerprint(const StreamItem& item) {
     // FNV-1a over what makes two items the same: kind, trailer outcome, bytes.
     std::uint64_t hash = 0xCBF29CE484222325u;
@@ -49,43 +43,61 @@ std::uint64_t Fingerprint(const StreamItem& item) {
     return hash;
 }
 
-class CFingerprintWalker : public CJobWalker {
+class CItemCounter : public CJobWalker {
 public:
-    explicit CFingerprintWalker(StreamItems& items) : m_items(items) {}
+    std::size_t Count() const { return m_count; }
 
 protected:
-    void OnItem(const StreamItem& item) override {
-        m_items.fingerprints.push_back(Fingerprint(item));
-        m_items.offsets.push_back(item.offset);
-    }
+    void OnItem(const StreamItem& /*item*/) override { ++m_count; }
 
 private:
-    StreamItems& m_items;
+    std::size_t m_count = 0;
 };
 
-// The dump line of the item with the given index, if the stream has one.
-class CLineWalker : public CJobWalker {
+class CFingerprintWalker : public CJobWalker {
 public:
-    explicit CLineWalker(std::size_t index) : m_index(index) {}
+    explicit CFingerprintWalker(std::vector<std::uint64_t>& fingerprints)
+        : m_fingerprints(fingerprints) {}
+
+protected:
+    void OnItem(const StreamItem& item) override { m_fingerprints.push_back(Fingerprint(item)); }
+
+private:
+    std::vector<std::uint64_t>& m_fingerprints;
+};
+
+// The fingerprints of a stream's items. They are counted first, so that the
+// list takes 8 bytes per item and no more.
+std::vector<std::uint64_t> FingerprintsOf(std::span<const std::uint8_t> job) {
+    CItemCounter counter;
+    counter.Walk(job);
+    std::vector<std::uint64_t> fingerprints;
+    fingerprints.reserve(counter.Count());
+    CFingerprintWalker(fingerprints).Walk(job);
+    return fingerprints;
+}
+
+// The item with the given index: where it starts and its dump line; a
+// stream that has ended by then gives its size and no line.
+class CItemAtWalker : public CJobWalker {
+public:
+    CItemAtWalker(std::size_t index, std::uint32_t end) : m_index(index), m_offset(end) {}
     const std::string& Line() const { return m_line; }
+    std::uint32_t Offset() const { return m_offset; }
 
 protected:
     void OnItem(const StreamItem& item) override {
         if (m_seen++ != m_index) return;
         m_line = DumpLine(item, m_dataSize);
+        m_offset = item.offset;
     }
 
 private:
     std::size_t m_index;
     std::size_t m_seen = 0;
+    std::uint32_t m_offset;
     std::string m_line;
 };
-
-std::string LineOf(std::span<const std::uint8_t> job, std::size_t index) {
-    CLineWalker walker(index);
-    walker.Walk(job);
-    return walker.Line();
-}
 
 // Every leaf of the two reports that differs, by its path ("extents.fits",
 // "extents.layers[2].dots"); arrays of one length are compared item by item.
@@ -112,25 +124,22 @@ void CompareReports(const Json& a, const Json& b, const std::string& path, Json&
 }
 
 Json CompareStreams(const Side& a, const Side& b) {
-    StreamItems itemsA;
-    StreamItems itemsB;
-    CFingerprintWalker(itemsA).Walk(a.job.Bytes());
-    CFingerprintWalker(itemsB).Walk(b.job.Bytes());
-    const SequenceDiff diff = DiffSequences(itemsA.fingerprints, itemsB.fingerprints);
-    Json json{{"identical", diff.Identical()},
-              {"itemsA", itemsA.fingerprints.size()},
-              {"itemsB", itemsB.fingerprints.size()}};
+    const std::vector<std::uint64_t> itemsA = FingerprintsOf(a.job.Bytes());
+    const std::vector<std::uint64_t> itemsB = FingerprintsOf(b.job.Bytes());
+    const SequenceDiff diff = DiffSequences(itemsA, itemsB);
+    Json json{
+        {"identical", diff.Identical()}, {"itemsA", itemsA.size()}, {"itemsB", itemsB.size()}};
     if (diff.Identical()) return json;
     const std::size_t first = diff.commonPrefix;
-    const auto offsetIn = [first](const StreamItems& items, const Side& side) -> Json {
-        if (first < items.offsets.size()) return items.offsets[first];
-        return side.job.Size();  // the stream ended: the difference is at its end
-    };
+    CItemAtWalker firstA(first, static_cast<std::uint32_t>(a.job.Size()));
+    CItemAtWalker firstB(first, static_cast<std::uint32_t>(b.job.Size()));
+    firstA.Walk(a.job.Bytes());
+    firstB.Walk(b.job.Bytes());
     json["first"] = Json{{"item", first},
-                         {"offsetA", offsetIn(itemsA, a)},
-                         {"offsetB", offsetIn(itemsB, b)},
-                         {"lineA", LineOf(a.job.Bytes(), first)},
-                         {"lineB", LineOf(b.job.Bytes(), first)}};
+                         {"offsetA", firstA.Offset()},
+                         {"offsetB", firstB.Offset()},
+                         {"lineA", firstA.Line()},
+                         {"lineB", firstB.Line()}};
     json["changed"] = diff.changed;
     json["inserted"] = diff.inserted;
     json["removed"] = diff.removed;

@@ -1,190 +1,182 @@
 #include "cli/sequence_diff.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
+#include "cli/sequence_diff_anchors.h"
+#include "cli/sequence_diff_search.h"
+
+namespace sequence_diff {
 namespace {
 
-using Index = std::int64_t;
+// Between anchors, stretches are searched exactly up to this cost.
+constexpr Index kGapCost = 32;
+// After a difference, the search looks this far for a run of this many
+// matches to resume from.
+constexpr Index kResyncCost = 24;
+constexpr Index kResyncLength = 16;
+// Comparisons per item for everything past the exact search.
+constexpr std::uint64_t kApproximateWork = 64;
+// Anchors are looked for again inside the stretches between them, this deep.
+constexpr int kAnchorDepth = 2;
 
-// Collects the edit script as it is found, in order, and folds it into
-// counts: a run of removals and insertions between two matches is one hunk,
-// whose shorter side counts as changed.
-class ScriptCounter {
-public:
-    explicit ScriptCounter(SequenceDiff& result) : m_result(result) {}
-    ~ScriptCounter() { CloseHunk(); }
-
-    void Match() { CloseHunk(); }
-    void Remove(Index count) { m_removed += static_cast<std::uint64_t>(count); }
-    void Insert(Index count) { m_inserted += static_cast<std::uint64_t>(count); }
-
-private:
-    void CloseHunk() {
-        const std::uint64_t changed = std::min(m_removed, m_inserted);
-        m_result.changed += changed;
-        m_result.removed += m_removed - changed;
-        m_result.inserted += m_inserted - changed;
-        m_removed = 0;
-        m_inserted = 0;
-    }
-
-    SequenceDiff& m_result;
-    std::uint64_t m_removed = 0;
-    std::uint64_t m_inserted = 0;
-};
-
-struct Snake {
-    Index x = 0;  // where the middle snake starts in a and b
-    Index y = 0;
-    bool found = false;
-};
-
-// Linear-space alignment (the middle-snake bisection of the O(ND) method):
-// each step finds a point that an optimal path passes half-way through its
-// cost, and the two halves are aligned on their own.
 class Aligner {
 public:
-    Aligner(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b, std::size_t limit,
-            ScriptCounter& script, bool& exact)
+    Aligner(Items a, Items b, Index exactCost, ScriptCounter& script, bool& exact)
         : m_a(a),
           m_b(b),
-          m_limit(static_cast<Index>(limit)),
-          m_forward(2 * limit + 3),
-          m_backward(2 * limit + 3),
+          m_exactCost(exactCost),
+          m_exactSearch(a, b, exactCost),
+          m_gapSearch(a, b, std::min(exactCost, kGapCost)),
+          m_resync(a, b, kResyncCost),
+          m_budget(kApproximateWork * (a.size() + b.size()) + (1u << 20)),
           m_script(script),
           m_exact(exact) {}
 
-    void Align(Index a0, Index a1, Index b0, Index b1) {
-        while (a0 < a1 && b0 < b1 && m_a[a0] == m_b[b0]) {
-            ++a0;
-            ++b0;
-            m_script.Match();
-        }
-        Index matchedAtEnd = 0;
-        while (a0 < a1 && b0 < b1 && m_a[a1 - 1] == m_b[b1 - 1]) {
-            --a1;
-            --b1;
-            ++matchedAtEnd;
-        }
-        if (a0 == a1 || b0 == b1) {
-            m_script.Remove(a1 - a0);
-            m_script.Insert(b1 - b0);
-        } else {
-            const Snake middle = MiddleSnake(a0, a1, b0, b1);
-            if (middle.found) {
-                Align(a0, middle.x, b0, middle.y);
-                Align(middle.x, a1, middle.y, b1);
-            } else {
+    void Align(Region region) {
+        Index matchedAtEnd = Trim(region);
+        if (!Trivial(region)) {
+            // The search's work is bounded by (2 cost + 1) diagonals, each
+            // sliding at most the region's length, so a difference within
+            // the cost is always found.
+            const Index cost = m_exactCost;
+            WorkBudget work(
+                static_cast<std::uint64_t>((2 * cost + 2) * (region.SizeA() + region.SizeB() + 1)) +
+                static_cast<std::uint64_t>((cost + 1) * (cost + 1)) * 4);
+            if (!Searched(m_exactSearch, region, work)) {
                 m_exact = false;
-                m_script.Remove(a1 - a0);
-                m_script.Insert(b1 - b0);
+                Approximate(region, 0);
             }
         }
         if (matchedAtEnd > 0) m_script.Match();
     }
 
 private:
-    // The furthest-reaching paths from both corners, cost step by cost step,
-    // until they overlap; the point where the forward path then ends lies on
-    // an optimal path. Diagonals that leave the grid are dropped. Both ends of
-    // the range differ, so neither half is the whole range.
-    Snake MiddleSnake(Index a0, Index a1, Index b0, Index b1) {
-        const Index n = a1 - a0;
-        const Index m = b1 - b0;
-        const Index delta = n - m;
-        const bool front = (delta & 1) != 0;
-        const Index maxCost = std::min<Index>((n + m + 1) / 2, m_limit);
-        const Index offset = m_limit + 1;
-        // Forward reach x on diagonal k = x - y at forward[offset + k];
-        // backward reach (counted from the far corner) alike; -1: none yet.
-        std::fill(m_forward.begin() + offset - maxCost - 1,
-                  m_forward.begin() + offset + maxCost + 2, -1);
-        std::fill(m_backward.begin() + offset - maxCost - 1,
-                  m_backward.begin() + offset + maxCost + 2, -1);
-        m_forward[static_cast<std::size_t>(offset + 1)] = 0;
-        m_backward[static_cast<std::size_t>(offset + 1)] = 0;
-        const auto at = [offset](std::vector<Index>& v, Index k) -> Index& {
-            return v[static_cast<std::size_t>(offset + k)];
-        };
-        Index forwardStart = 0;
-        Index forwardEnd = 0;
-        Index backwardStart = 0;
-        Index backwardEnd = 0;
-        for (Index d = 0; d <= maxCost; ++d) {
-            for (Index k = -d + forwardStart; k <= d - forwardEnd; k += 2) {
-                Index x = (k == -d || (k != d && at(m_forward, k - 1) < at(m_forward, k + 1)))
-                              ? at(m_forward, k + 1)
-                              : at(m_forward, k - 1) + 1;
-                Index y = x - k;
-                while (x < n && y < m && m_a[a0 + x] == m_b[b0 + y]) {
-                    ++x;
-                    ++y;
-                }
-                at(m_forward, k) = x;
-                if (x > n) {
-                    forwardEnd += 2;
-                } else if (y > m) {
-                    forwardStart += 2;
-                } else if (front && std::abs(delta - k) <= maxCost) {
-                    const Index back = at(m_backward, delta - k);
-                    if (back != -1 && x >= n - back) return Split(a0, a1, b0, b1, x, y);
-                }
-            }
-            for (Index k = -d + backwardStart; k <= d - backwardEnd; k += 2) {
-                Index x = (k == -d || (k != d && at(m_backward, k - 1) < at(m_backward, k + 1)))
-                              ? at(m_backward, k + 1)
-                              : at(m_backward, k - 1) + 1;
-                Index y = x - k;
-                while (x < n && y < m && m_a[a1 - 1 - x] == m_b[b1 - 1 - y]) {
-                    ++x;
-                    ++y;
-                }
-                at(m_backward, k) = x;
-                if (x > n) {
-                    backwardEnd += 2;
-                } else if (y > m) {
-                    backwardStart += 2;
-                } else if (!front && std::abs(delta - k) <= maxCost) {
-                    const Index ahead = at(m_forward, delta - k);
-                    if (ahead != -1 && ahead >= n - x) {
-                        return Split(a0, a1, b0, b1, ahead, ahead - (delta - k));
-                    }
-                }
-            }
+    // Moves the region's ends past the items both share; returns how many
+    // matched at the end (to be counted after the middle).
+    Index Trim(Region& region) {
+        Index matched = 0;
+        while (region.a0 < region.a1 && region.b0 < region.b1 && Same(region.a0, region.b0)) {
+            ++region.a0;
+            ++region.b0;
+            ++matched;
         }
-        return Snake{};
+        if (matched > 0) m_script.Match();
+        Index atEnd = 0;
+        while (region.a0 < region.a1 && region.b0 < region.b1 &&
+               Same(region.a1 - 1, region.b1 - 1)) {
+            --region.a1;
+            --region.b1;
+            ++atEnd;
+        }
+        m_budget.Spend(static_cast<std::uint64_t>(matched + atEnd));
+        return atEnd;
     }
 
-    // A split at a corner would not shrink the range; it cannot happen when
-    // both ends differ, and is refused rather than trusted.
-    static Snake Split(Index a0, Index a1, Index b0, Index b1, Index x, Index y) {
-        const bool corner = (x == 0 && y == 0) || (a0 + x == a1 && b0 + y == b1);
-        return Snake{a0 + x, b0 + y, !corner};
+    // With one side empty, the other is all removed or all inserted.
+    bool Trivial(const Region& region) {
+        if (region.SizeA() > 0 && region.SizeB() > 0) return false;
+        m_script.Remove(region.SizeA());
+        m_script.Insert(region.SizeB());
+        return true;
     }
 
-    std::span<const std::uint64_t> m_a;
-    std::span<const std::uint64_t> m_b;
-    Index m_limit;
-    std::vector<Index> m_forward;
-    std::vector<Index> m_backward;
+    bool Searched(EditSearch& search, const Region& region, WorkBudget& work) {
+        if (search.Run(region, 0, work) != EditSearch::Outcome::kReachedEnd) return false;
+        Index aEnd = 0;
+        Index bEnd = 0;
+        search.Emit(m_script, aEnd, bEnd);
+        return true;
+    }
+
+    void Approximate(const Region& region, int depth) {
+        const std::vector<Anchor> anchors = depth < kAnchorDepth && !m_budget.Exhausted()
+                                                ? UniqueAnchors(m_a, m_b, region)
+                                                : std::vector<Anchor>{};
+        m_budget.Spend(static_cast<std::uint64_t>(region.SizeA() + region.SizeB()));
+        if (anchors.empty()) {
+            Resync(region);
+            return;
+        }
+        Index a0 = region.a0;
+        Index b0 = region.b0;
+        for (const Anchor& anchor : anchors) {
+            Gap(Region{a0, anchor.a, b0, anchor.b}, depth);
+            m_script.Match();
+            a0 = anchor.a + 1;
+            b0 = anchor.b + 1;
+        }
+        Gap(Region{a0, region.a1, b0, region.b1}, depth);
+    }
+
+    void Gap(Region region, int depth) {
+        const Index matchedAtEnd = Trim(region);
+        if (!Trivial(region) && !Searched(m_gapSearch, region, m_budget)) {
+            Approximate(region, depth + 1);
+        }
+        if (matchedAtEnd > 0) m_script.Match();
+    }
+
+    // Walks the region difference by difference: from each, the cheapest
+    // edit that leads to a run of matches (or the furthest one within the
+    // search's cost), then on along the matches. Once the budget is spent,
+    // the rest is counted as replaced.
+    void Resync(const Region& region) {
+        Index x = region.a0;
+        Index y = region.b0;
+        while (x < region.a1 && y < region.b1 && !m_budget.Exhausted()) {
+            if (Same(x, y)) {
+                const Index from = x;
+                while (x < region.a1 && y < region.b1 && Same(x, y)) {
+                    ++x;
+                    ++y;
+                }
+                m_budget.Spend(static_cast<std::uint64_t>(x - from));
+                m_script.Match();
+                continue;
+            }
+            const EditSearch::Outcome outcome =
+                m_resync.Run(Region{x, region.a1, y, region.b1}, kResyncLength, m_budget);
+            if (outcome == EditSearch::Outcome::kOutOfBudget) break;
+            if (outcome == EditSearch::Outcome::kTooCostly) m_resync.TakeFurthest();
+            m_resync.Emit(m_script, x, y);
+        }
+        m_script.Remove(region.a1 - x);
+        m_script.Insert(region.b1 - y);
+    }
+
+    bool Same(Index x, Index y) const {
+        return m_a[static_cast<std::size_t>(x)] == m_b[static_cast<std::size_t>(y)];
+    }
+
+    Items m_a;
+    Items m_b;
+    Index m_exactCost;
+    EditSearch m_exactSearch;
+    EditSearch m_gapSearch;
+    EditSearch m_resync;
+    WorkBudget m_budget;
     ScriptCounter& m_script;
     bool& m_exact;
 };
 
 }  // namespace
+}  // namespace sequence_diff
 
 SequenceDiff DiffSequences(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b,
-                           std::size_t costLimit) {
+                           std::size_t exactCost) {
+    using sequence_diff::Index;
     SequenceDiff result;
     const auto common = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     result.commonPrefix = static_cast<std::size_t>(common.first - a.begin());
     {
-        ScriptCounter script(result);
-        Aligner aligner(a, b, std::max<std::size_t>(costLimit, 1), script, result.exact);
-        aligner.Align(static_cast<Index>(result.commonPrefix), static_cast<Index>(a.size()),
-                      static_cast<Index>(result.commonPrefix), static_cast<Index>(b.size()));
+        // The counter folds its last hunk in when it goes.
+        sequence_diff::ScriptCounter script(result);
+        sequence_diff::Aligner aligner(
+            a, b, static_cast<Index>(std::max<std::size_t>(exactCost, 1)), script, result.exact);
+        aligner.Align(sequence_diff::Region{
+            static_cast<Index>(result.commonPrefix), static_cast<Index>(a.size()),
+            static_cast<Index>(result.commonPrefix), static_cast<Index>(b.size())});
     }
     return result;
 }

@@ -1,10 +1,11 @@
-// The difference between two sequences of item fingerprints, as a shortest
-// edit script counts it: items only in the first (removed), only in the
-// second (inserted), and, where a stretch of removals meets a stretch of
-// insertions, the pairs that stand in each other's place (changed). Memory
-// stays linear in the search cost, not in the sequence lengths; a stretch
-// that would need more than the cost limit to align is counted as replaced
-// wholesale and the result is marked approximate.
+// The difference between two sequences of item fingerprints as the cheapest
+// edit counts it, where removing, inserting and changing an item each cost
+// one: items only in the first (removed), only in the second (inserted), and
+// those that stand in each other's place (changed). It is exact up to
+// kExactEditCost and always within a bounded number of comparisons per item;
+// a costlier difference is aligned on the items that occur once on each side
+// and, between them, by resynchronising after each difference, and the
+// result is marked approximate.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +22,7 @@ struct SequenceDiff {
     bool Identical() const { return removed == 0 && inserted == 0 && changed == 0; }
 };
 
-inline constexpr std::size_t kDefaultDiffCostLimit = 4096;
+inline constexpr std::size_t kExactEditCost = 100;
 
 SequenceDiff DiffSequences(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b,
-                           std::size_t costLimit = kDefaultDiffCostLimit);
+                           std::size_t exactCost = kExactEditCost);

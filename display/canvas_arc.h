@@ -48,6 +48,9 @@ public:
         m_endHalf = Half<Int128>(m_end);
     }
 
+    // Whether the sweep is the whole turn.
+    bool Full() const { return m_full; }
+
     // Whether the direction of an offset from the centre lies in the sweep.
     // Offsets reach 2^34 and the rays 2^34, so products need Int128; with
     // offsets below 2^17 std::int64_t is exact.
@@ -205,13 +208,14 @@ private:
     Vec m_turn2;
 };
 
-// Both draw the arc of `outline` within `sweep` with the canvas's pen, with
-// the same pixels. DrawArcExact computes every pixel from its column or row
-// alone and visits only columns and rows on the surface, whatever the radius.
-// DrawArcWalk steps along the outline with integers only; it draws nothing and
-// returns false for outlines it cannot walk exactly (not wholly on the
-// surface, tiny, or large enough that DrawArcExact's rounding might differ).
-void DrawArcExact(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep);
+// Both draw the arc of `outline` within `sweep` with the canvas's pen, each
+// pixel the one MinorAt gives for its column or row. DrawArcClipped steps
+// along the stretch of each piece that lies on the surface, whatever the
+// radius or the centre. DrawArcWalk is the faster walk for outlines wholly
+// on the surface; it draws nothing and returns false for the others (not
+// wholly on the surface, tiny, or large enough that its integers alone
+// might round otherwise than MinorAt).
+void DrawArcClipped(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep);
 bool DrawArcWalk(Canvas& canvas, const EllipseOutline& outline, const Sweep& sweep);
 
 }  // namespace canvas_detail

@@ -1,4 +1,4 @@
-// DrawArcWalk: the pixels of DrawArcExact, found by stepping along the
+// DrawArcWalk: the pixels MinorAt gives, found by stepping along the
 // outline with integers instead of a square root per pixel.
 //
 // The four flat pieces share one shape, and so do the four steep ones: at the
@@ -131,11 +131,11 @@ private:
     std::int64_t m_firstT[2] = {0, 0};
 };
 
-// Whether the walk can stand in for DrawArcExact on this canvas.
+// Whether the walk alone gives MinorAt's pixels on this canvas.
 //
 // The whole outline must lie on the surface (no clipping, and every value
 // stays small: offsets below 2^15, so t^2 * along^2 and the sweep's products
-// fit 64 bits). DrawArcExact rounds centre +- reach to a pixel with reach
+// fit 64 bits). MinorAt rounds centre +- reach to a pixel with reach
 // computed in doubles: three roundings in reach (below across * 2^-51) and
 // one in the sum (below (|centre| + across) * 2^-53), together below
 // E = (|centre| + 5 across) * 2^-53. An integral reach comes out exact (then

@@ -252,12 +252,29 @@ int main(int argc, char** argv) {
     SeedDir text(out / "text");
     SeedDir cli(out / "cli");
     SeedDir rasterDiff(out / "raster_diff");
+    SeedDir diff(out / "diff");
 
     std::vector<Bytes> jobs;
     AddJobs(&parser, &jobs);
     // The command line reads the same jobs; the raster comparison the same
     // options blocks and jobs as the display.
     for (const Bytes& job : jobs) cli.Add(job);
+    // diff: each job against itself with one byte changed, and against
+    // itself inserted into itself a third of the way in.
+    for (const Bytes& job : jobs) {
+        const std::size_t size = job.size();
+        const std::size_t at = size / 3;
+        Bytes changed = {0, 0, static_cast<std::uint8_t>(size >> 8),
+                         static_cast<std::uint8_t>(size)};
+        changed.insert(changed.end(), job.begin(), job.end());
+        changed.insert(changed.end(), job.begin(), job.end());
+        if (size > 0) changed[4 + size + size / 2] ^= 1;
+        diff.Add(changed);
+        Bytes doubled = {static_cast<std::uint8_t>(at >> 8), static_cast<std::uint8_t>(at), 0, 0};
+        doubled.insert(doubled.end(), job.begin(), job.end());
+        doubled.insert(doubled.end(), job.begin(), job.end());
+        diff.Add(doubled);
+    }
     AddDisplaySeeds(&display, jobs);
     AddDisplaySeeds(&rasterDiff, jobs);
     AddSettingsSeeds(&settings);

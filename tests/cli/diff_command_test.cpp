@@ -206,4 +206,23 @@ TEST_F(DiffCommandTest, MillionCommandJobs) {
     EXPECT_EQ(json["streams"]["first"]["offsetA"], middle);
 }
 
+TEST_F(DiffCommandTest, SubstitutionsInAPeriodicJobAreChanges) {
+    // 200,000 lines of two kinds in turn; 4,000 of them, spread out, end a
+    // dot further in B. Far past the exact search, each is still one change.
+    JobWriter a;
+    JobWriter b;
+    for (JobWriter* w : {&a, &b}) w->Magic().MoveAbsolute(1000, 1000);
+    for (int i = 0; i < 200'000; ++i) {
+        const std::int32_t dx = i % 2 == 0 ? 3 : -3;
+        a.LineRelative(dx, 2);
+        b.LineRelative(i % 50 == 25 ? dx + 1 : dx, 2);
+    }
+    const Json json = DiffJson(a.Bytes(), b.Bytes());
+    EXPECT_EQ(json["streams"]["changed"], 4000);
+    EXPECT_EQ(json["streams"]["inserted"], 0);
+    EXPECT_EQ(json["streams"]["removed"], 0);
+    EXPECT_EQ(json["streams"]["exact"], false);
+    EXPECT_EQ(json["streams"]["first"]["offsetB"], 3 + 10 + 10 * 25);
+}
+
 }  // namespace

@@ -1,7 +1,9 @@
-// The stepping arc routine against the per-column one, pixel for pixel.
+// The two stepping arc routines against the square-root one they replace,
+// pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -11,10 +13,11 @@
 #include <vector>
 
 #include "display/canvas_arc.h"
+#include "tests/display/reference_arc.h"
 
 namespace {
 
-using canvas_detail::DrawArcExact;
+using canvas_detail::DrawArcClipped;
 using canvas_detail::DrawArcWalk;
 using canvas_detail::EllipseOutline;
 using canvas_detail::Sweep;
@@ -50,17 +53,21 @@ public:
         const Vec c2 = outline.Center2();
         const Sweep sweep(Vec{2 * arc.xStart - c2.x, 2 * arc.yStart - c2.y},
                           Vec{2 * arc.xEnd - c2.x, 2 * arc.yEnd - c2.y}, arc.clockwise);
-        DrawArcExact(m_exact, outline, sweep);
+        reference_arc::DrawArc(m_exact, outline, sweep);
         Drawn drawn;
         drawn.walked = DrawArcWalk(m_walk, outline, sweep);
-        if (!drawn.walked) DrawArcExact(m_walk, outline, sweep);
+        if (!drawn.walked) DrawArcClipped(m_walk, outline, sweep);
         const std::size_t bytes = static_cast<std::size_t>(m_exact.Stride()) * m_exact.Height();
         drawn.same = std::memcmp(m_exact.Row(0), m_walk.Row(0), bytes) == 0;
+        // Clears the box where it meets the surface.
+        const auto clamp = [](std::int64_t v, std::int32_t high) {
+            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, high));
+        };
+        const std::int32_t x0 = clamp(arc.left, m_exact.Width());
+        const std::int32_t y0 = clamp(arc.top, m_exact.Height());
         for (Canvas* canvas : {&m_exact, &m_walk}) {
-            canvas->FillSolidRect(static_cast<std::int32_t>(arc.left),
-                                  static_cast<std::int32_t>(arc.top),
-                                  static_cast<std::int32_t>(arc.right - arc.left),
-                                  static_cast<std::int32_t>(arc.bottom - arc.top), 0);
+            canvas->FillSolidRect(x0, y0, clamp(arc.right, m_exact.Width()) - x0,
+                                  clamp(arc.bottom, m_exact.Height()) - y0, 0);
         }
         return drawn;
     }
@@ -218,6 +225,104 @@ TEST(CanvasArcWalkTest, RefusesWhatItCannotWalkExactly) {
     Canvas big = BlankCanvas(16384, 4);
     const EllipseOutline wide(0, 0, 16384, 4);
     EXPECT_TRUE(DrawArcWalk(big, wide, Sweep(Vec{1, 0}, Vec{1, 0}, true)));
+}
+
+// Outlines anywhere: partly or wholly off the surface, just larger than it,
+// with radii up to the 32-bit limits, on surfaces of many sizes.
+TEST(CanvasArcWalkTest, ClippedAndHugeArcsMatchTheSquareRootRoutine) {
+    std::mt19937_64 random(2112);
+    const auto pick = [&](std::int64_t low, std::int64_t high) {
+        return std::uniform_int_distribution<std::int64_t>(low, high)(random);
+    };
+    constexpr std::int64_t kLimit = 2147483647;
+    for (int round = 0; round < 60; ++round) {
+        const std::int32_t width = static_cast<std::int32_t>(round == 0 ? 910 : pick(1, 300));
+        const std::int32_t height = static_cast<std::int32_t>(round == 0 ? 620 : pick(1, 300));
+        ArcPair pair(width, height);
+        for (int i = 0; i < 400; ++i) {
+            ArcCase arc{};
+            std::int64_t cx = 0;
+            std::int64_t cy = 0;
+            std::int64_t a = 0;
+            std::int64_t b = 0;
+            switch (pick(0, 4)) {
+                case 0:  // the whole surface and a pixel or two more
+                    cx = (width - 1) / 2 + pick(-1, 1);
+                    cy = (height - 1) / 2 + pick(-1, 1);
+                    a = (width + pick(0, 3)) / 2;
+                    b = pick(0, 1) != 0 ? a : (height + pick(0, 3)) / 2;
+                    break;
+                case 1:  // around the surface, any size
+                    cx = pick(-2 * width, 3 * width);
+                    cy = pick(-2 * height, 3 * height);
+                    a = pick(0, 4 * (width + height));
+                    b = pick(0, 1) != 0 ? a : pick(0, 4 * (width + height));
+                    break;
+                case 2: {
+                    // Huge circles through a pixel column where the ideal
+                    // outline passes exactly between two pixels (from the
+                    // triple (2mn, m^2 - n^2, m^2 + n^2), doubled units), so
+                    // that rounding decides the pixel.
+                    // An odd radius needs an even n and an odd m; then the
+                    // even leg is the major offset and the odd one the minor.
+                    const std::int64_t n = 2 * pick(1 << 11, 1 << 13);
+                    const std::int64_t m = 2 * n + 2 * pick(0, n / 2) + 1;
+                    const std::int64_t r2 = m * m + n * n;
+                    const std::int64_t major = 2 * m * n;
+                    const std::int64_t minor = m * m - n * n;
+                    const std::int64_t px = pick(0, width - 1);
+                    const std::int64_t py = pick(0, height - 1);
+                    const std::int64_t sMajor = pick(0, 1) != 0 ? 1 : -1;
+                    const std::int64_t sMinor = pick(0, 1) != 0 ? 1 : -1;
+                    const bool xMajor = pick(0, 1) != 0;
+                    const std::int64_t c2x =
+                        xMajor ? 2 * px - sMajor * major : 2 * px + 1 - sMinor * minor;
+                    const std::int64_t c2y =
+                        xMajor ? 2 * py + 1 - sMinor * minor : 2 * py - sMajor * major;
+                    cx = 0;
+                    cy = 0;
+                    arc.left = (c2x - r2 + 1) / 2;
+                    arc.top = (c2y - r2 + 1) / 2;
+                    arc.right = arc.left + r2 + 1;
+                    arc.bottom = arc.top + r2 + 1;
+                    a = -1;
+                    break;
+                }
+                default: {  // huge, through a point near the surface
+                    a = pick(1, kLimit / 2);
+                    b = pick(0, 2) == 0 ? a : pick(1, kLimit / 2);
+                    const double angle = std::uniform_real_distribution<double>(0, 6.3)(random);
+                    cx = pick(-2, width + 2) - static_cast<std::int64_t>(a * std::cos(angle));
+                    cy = pick(-2, height + 2) - static_cast<std::int64_t>(b * std::sin(angle));
+                    break;
+                }
+            }
+            const auto inRange = [&](std::int64_t v) {
+                return std::clamp<std::int64_t>(v, -kLimit - 1, kLimit);
+            };
+            if (a >= 0) {
+                arc.left = inRange(cx - a);
+                arc.right = inRange(cx + a + pick(0, 1));
+                arc.top = inRange(cy - b);
+                arc.bottom = inRange(cy + b + pick(0, 1));
+            }
+            if (arc.right <= arc.left || arc.bottom <= arc.top) continue;
+            const auto ray = [&](std::int64_t& x, std::int64_t& y) {
+                const bool far = pick(0, 3) == 0;
+                x = far ? pick(-kLimit, kLimit) : pick(-3, width + 3);
+                y = far ? pick(-kLimit, kLimit) : pick(-3, height + 3);
+            };
+            ray(arc.xStart, arc.yStart);
+            if (pick(0, 2) == 0) {
+                arc.xEnd = arc.xStart;
+                arc.yEnd = arc.yStart;
+            } else {
+                ray(arc.xEnd, arc.yEnd);
+            }
+            arc.clockwise = pick(0, 1) != 0;
+            ASSERT_TRUE(pair.Draw(arc).same) << width << "x" << height << " " << Describe(arc);
+        }
+    }
 }
 
 }  // namespace
