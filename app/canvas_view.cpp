@@ -36,11 +36,16 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         return;
     }
     // Wraps the canvas rows without copying; the image lives only while
-    // painting, when the display is not drawing.
+    // painting, when the display is not drawing. Only the part asked for is
+    // converted and drawn: an animation presents one row or segment at a
+    // time, and converting the whole canvas for each would cost a core.
     QImage image(m_canvas->Row(0), m_canvas->Width(), m_canvas->Height(), m_canvas->Stride(),
                  QImage::Format_BGR888);
-    image.setDevicePixelRatio(devicePixelRatioF());
-    painter.drawImage(QPointF(0, 0), image);
+    const qreal ratio = devicePixelRatioF();
+    const QRectF target = QRectF(event->rect()) & QRectF(rect());
+    const QRectF source(target.x() * ratio, target.y() * ratio, target.width() * ratio,
+                        target.height() * ratio);
+    painter.drawImage(target, image, source);
 }
 
 void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {

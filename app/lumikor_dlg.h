@@ -6,14 +6,19 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/digit_key_filter.h"
+#include "app/status_text.h"
 #include "display/job_display.h"
 #include "display/model_info.h"
 #include "ui/dialog_template.h"
@@ -28,6 +33,7 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 struct FileStamp;
 
 // The private command the dialog posts itself to load the chosen job once
@@ -69,6 +75,9 @@ public:
     void OnBnClickedOpenFile();
     void OnBnClickedSetting() { ApplyModelEdits(); }
     void OnBnClickedSaveImage();
+    // Ctrl+Shift+S: the bed picture under a name and format (BMP or PNG)
+    // the user chooses.
+    void OnBnClickedSaveImageAs();
     void OnCbnSelendokModel();
     void OnBnClickedRedraw();
     void OnBnClickedShowStartPoint();
@@ -94,8 +103,17 @@ public:
     // program ends at once.
     void done(int result) override;
 
+    // Sizes the window to lie wholly inside available, a screen's free
+    // area, with frame (the window manager's decoration) around it: on a
+    // screen too small for the whole canvas the display area shrinks and
+    // its canvas scrolls, shown 1:1; the controls keep their places.
+    void FitToScreen(const QRect& available, const QMargins& frame);
+    // The part of the display area that shows the canvas.
+    QScrollArea* CanvasScrollArea() const { return m_canvasScroll; }
+
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -104,6 +122,9 @@ protected:
 private:
     void CreateControls();
     void CreateStatusLine(const DialogBaseUnits& units);
+    void RecordNaturalLayout(int margin);
+    // FitToScreen on the window's own screen, then into its free area.
+    void FitToOwnScreen();
     void ConnectHandlers();
     void CreateShortcuts();
     void OnInitDialog();
@@ -111,11 +132,15 @@ private:
     int Load(const QString& path, bool reload);
     // The controls that could start a load or change the display are off
     // while a load runs; Stop takes the focus.
-    void BeginLoad(const QString& fileName);
+    void BeginLoad(const QString& fileName, std::span<const std::uint8_t> job);
+    void OnAnimationStep(std::uint64_t steps, std::uint64_t milliseconds);
     void EndLoad();
     // The job whose picture the canvas shows: Save Image names the bitmap
     // after it, the title shows it, and its file is watched for changes.
-    void SetDrawnJob(const QString& path, const FileStamp& stamp);
+    // A file that is not a job is watched, but nothing is drawn from it.
+    void SetDrawnJob(const QString& path, const FileStamp& stamp, bool drawn = true);
+    // Writes the bed picture to imagePath, as a PNG or a bitmap, and says so.
+    void SaveBedImage(const QString& imagePath, bool png);
     void OnJobFileChanged(const FileStamp& now);
     void SetStatus(const QString& text);
 
@@ -143,11 +168,26 @@ private:
     CanvasDesc m_canvasDesc;
     CJobDisplay m_display;
     CanvasView* m_canvasView = nullptr;             // shows m_display's canvas over m_displayArea
+    QScrollArea* m_canvasScroll = nullptr;          // holds m_canvasView
     std::unique_ptr<InterruptibleScreen> m_screen;  // what m_display presents to
     QLabel* m_statusLine = nullptr;
     QPushButton* m_stopButton = nullptr;
     QString m_statusText;
     QString m_drawnJobPath;  // empty while the canvas shows no job
+    // The animation that runs: its steps, and when the status last told them.
+    AnimationProgress m_progress;
+    std::uint64_t m_progressMilliseconds = 0;
+    QElapsedTimer m_progressClock;
+    // Where the window's parts lie on a screen that holds it all, and how
+    // far the display area may shrink before it would cross a control.
+    struct NaturalLayout {
+        QSize window;
+        QRect areaFrame;
+        QRect statusLine;
+        QRect stopButton;
+        QSize mostShrink;
+        int margin = 0;
+    } m_natural;
     std::unique_ptr<JobWatcher> m_watcher;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;

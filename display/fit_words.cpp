@@ -30,12 +30,6 @@ constexpr std::array<Side, 4> kSides = {{
     {"bottom", &EdgeOverhang::bottom},
 }};
 
-// The same bed limits as FitOnBed: limitX / limitY the largest coordinate on
-// the bed, firstY the smallest row.
-bool MissesBed(const DotBox& box, std::int64_t limitX, std::int64_t firstY, std::int64_t limitY) {
-    return box.right < 0 || box.left > limitX || box.top < firstY || box.bottom > limitY;
-}
-
 }  // namespace
 
 double DotsToMillimetres(const ModelInfo& model, double dots) {
@@ -79,13 +73,4 @@ std::vector<std::string> OverhangSentences(const BedFit& fit, const ModelInfo& m
         sentences.push_back(sentence);
     }
     return sentences;
-}
-
-bool WhollyOffBed(const JobExtents& extents, std::int32_t bedWidthDots,
-                  std::int32_t bedHeightDots) {
-    if (extents.dots.empty && extents.cuts.empty) return false;
-    const std::int64_t width = bedWidthDots;
-    const std::int64_t height = bedHeightDots;
-    return (extents.dots.empty || MissesBed(extents.dots, width - 1, 1, height)) &&
-           (extents.cuts.empty || MissesBed(extents.cuts, width, 0, height));
 }

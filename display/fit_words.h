@@ -23,7 +23,3 @@ std::string BedWords(const ModelInfo& model);
 // brackets. Empty when the job fits.
 std::vector<std::string> OverhangSentences(const BedFit& fit, const ModelInfo& model,
                                            std::string_view edgeSuffix);
-
-// True when the job draws something and none of it can land on the bed: the
-// boxes of its dots and cuts lie wholly outside the bed's.
-bool WhollyOffBed(const JobExtents& extents, std::int32_t bedWidthDots, std::int32_t bedHeightDots);
