@@ -35,17 +35,20 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         painter.fillRect(event->rect(), palette().window());
         return;
     }
-    // Wraps the canvas rows without copying; the image lives only while
-    // painting, when the display is not drawing. Only the part asked for is
+    // Wraps the rows of the part asked for without copying; the image lives
+    // only while painting, when the display is not drawing. Only that part is
     // converted and drawn: an animation presents one row or segment at a
     // time, and converting the whole canvas for each would cost a core.
-    QImage image(m_canvas->Row(0), m_canvas->Width(), m_canvas->Height(), m_canvas->Stride(),
-                 QImage::Format_BGR888);
     const qreal ratio = devicePixelRatioF();
-    const QRectF target = QRectF(event->rect()) & QRectF(rect());
-    const QRectF source(target.x() * ratio, target.y() * ratio, target.width() * ratio,
-                        target.height() * ratio);
-    painter.drawImage(target, image, source);
+    const QRect asked = QRect(qFloor(event->rect().x() * ratio), qFloor(event->rect().y() * ratio),
+                              qCeil(event->rect().width() * ratio),
+                              qCeil(event->rect().height() * ratio)) &
+                        QRect(0, 0, m_canvas->Width(), m_canvas->Height());
+    if (asked.isEmpty()) return;
+    QImage part(m_canvas->Row(asked.y()) + std::ptrdiff_t{asked.x()} * 3, asked.width(),
+                asked.height(), m_canvas->Stride(), QImage::Format_BGR888);
+    part.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(asked.x() / ratio, asked.y() / ratio), part);
 }
 
 void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -17,26 +17,29 @@ namespace {
 constexpr const char* kEndlessDelay = "600000";
 
 // Twenty engraved rows, far enough apart to close a canvas row each.
-JobWriter EngravingJob() {
-    JobWriter job;
-    job.Magic();
+void AddRows(JobWriter& job) {
     const std::vector<std::uint8_t> dots(60, 0xFF);
     for (int row = 0; row < 20; ++row) job.Raster('0', 2000, 2000 + row * 400, dots);
-    job.Trailer();
-    return job;
 }
 
 // Moves, lines and arcs, every one of them a step of the cutting animation.
-JobWriter CuttingJob() {
-    JobWriter job;
-    job.Magic();
+void AddCuts(JobWriter& job) {
     for (int i = 0; i < 20; ++i) {
         job.MoveAbsolute(1000 + i * 1500, 1000).PenDown().LineRelative(800, 6000);
         job.ArcB(0, 2000, 0, 1000).PenUp();
     }
+}
+
+JobWriter JobOf(std::initializer_list<void (*)(JobWriter&)> parts) {
+    JobWriter job;
+    job.Magic();
+    for (const auto part : parts) part(job);
     job.Trailer();
     return job;
 }
+
+JobWriter EngravingJob() { return JobOf({AddRows}); }
+JobWriter CuttingJob() { return JobOf({AddCuts}); }
 
 class InterruptibleLoadTest : public DialogTest {
 protected:
@@ -146,6 +149,41 @@ TEST_F(InterruptibleLoadTest, TheCloseBoxEndsTheDialogDuringAnAnimation) {
     EXPECT_FALSE(m_watchdogFired);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Rejected);
+}
+
+TEST_F(InterruptibleLoadTest, TheStatusLineCountsTheStepsDoneAndTheTimeLeft) {
+    Dialog().show();
+    const auto setChecked = [this](int id, bool on) {
+        if (Control<QCheckBox>(id)->isChecked() != on) Click(id);
+    };
+    SetText(IDC_ENGRAVE_DELAY, kEndlessDelay);
+    LoseFocus(IDC_ENGRAVE_DELAY);
+    SetText(IDC_CUT_DELAY, "1500");
+    LoseFocus(IDC_CUT_DELAY);
+    // Every step of the count pauses: the time left is the rest's delays.
+    const struct {
+        JobWriter job;
+        bool engrave, cut, pr;
+        std::string progress;
+    } cases[] = {
+        {EngravingJob(), true, false, false, "1 of 20 rows · 190 min left"},
+        {CuttingJob(), false, true, true, "1 of 60 commands · 2 min left"},
+        {CuttingJob(), false, true, false, "1 of 40 commands · 58.5 s left"},
+        {JobOf({AddRows, AddCuts}), true, true, false, "1 of 60 rows and commands · 191 min left"},
+    };
+    for (const auto& c : cases) {
+        setChecked(IDC_SHOW_ENGRAVE_PROCESS, c.engrave);
+        setChecked(IDC_SHOW_CUT_PROCESS, c.cut);
+        setChecked(IDC_SHOW_PR, c.pr);
+        QString shown;
+        DuringLoad([&] {
+            shown = Dialog().StatusText();
+            Dialog().StopButton()->click();
+        });
+        Load(c.job);
+        EXPECT_EQ(shown.toStdString(), "Drawing job.prn … " + c.progress +
+                                           " at the set delay · Escape or Stop ends the animation");
+    }
 }
 
 TEST_F(InterruptibleLoadTest, PausesOfZeroOrNegativeDelaysStillDrawEverything) {
