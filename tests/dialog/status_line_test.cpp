@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
@@ -181,6 +183,16 @@ TEST_F(DialogTest, ThePictureCarriesTheNameOfTheJobItShows) {
     EXPECT_NE(ReadAll(secondImage), firstBytes);
     EXPECT_EQ(Dialog().windowTitle(), "Lumikor 20140527 — engrave.prn");
 
+    // A file that is not a job, whose picture would take the same name, leaves it alone.
+    const std::string secondBytes = ReadAll(secondImage);
+    SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write("engrave.png", "\x89PNG\r\n")));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
+    EXPECT_EQ(ReadAll(secondImage), secondBytes);
+    EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
+    SetText(IDC_JOB_PATH, QString::fromStdString(second));
+    Click(IDC_REDRAW);
+
     // A new model wipes the job: the empty bed is nobody's picture.
     std::filesystem::remove(secondImage);
     Click(IDC_SETTING);
@@ -188,6 +200,54 @@ TEST_F(DialogTest, ThePictureCarriesTheNameOfTheJobItShows) {
     EXPECT_FALSE(std::filesystem::exists(secondImage));
     EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
     EXPECT_EQ(Dialog().windowTitle(), "Lumikor 20140527");
+}
+
+TEST_F(DialogTest, SaveImageAsWritesTheBedAsBitmapOrPng) {
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+    QTest::keyClick(&Dialog(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", SquareJob())));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
+    const QImage bitmap((m_dir.Path() / "square.bmp").c_str());
+    ASSERT_FALSE(bitmap.isNull());
+
+    // The name's own extension decides the format; without one, the chosen filter does.
+    const struct {
+        const char* typed;
+        const char* filter;
+        const char* written;
+        const char* format;
+    } cases[] = {
+        {"a.png", "BMP (*.bmp)", "a.png", "png"},
+        {"b", "PNG (*.png)", "b.png", "png"},
+        {"c", "BMP (*.bmp)", "c.bmp", "bmp"},
+        {"d.BMP", "PNG (*.png)", "d.BMP", "bmp"},
+    };
+    for (const auto& c : cases) {
+        const QString typed = QString::fromUtf8(c.typed);
+        WhenModal<QFileDialog>([&](QFileDialog* files) {
+            // Chosen as the user does, from the list of types.
+            auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            const int type = types->findText(QString::fromUtf8(c.filter));
+            types->setCurrentIndex(type);
+            emit types->activated(type);
+            emit types->textActivated(types->itemText(type));
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        Dialog().activateWindow();  // the chooser took the activation with it
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+        QTest::keyClick(&Dialog(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        const std::filesystem::path written = m_dir.Path() / c.written;
+        EXPECT_EQ(Dialog().StatusText().toStdString(), "Saved " + written.string());
+        QImageReader reader(QString::fromStdString(written.string()));
+        EXPECT_EQ(reader.format().toStdString(), c.format) << c.typed;
+        EXPECT_EQ(reader.read().convertToFormat(bitmap.format()), bitmap) << c.typed;
+    }
+    EXPECT_TRUE(Control<QWidget>(IDC_SAVE_IMAGE)->toolTip().contains("Ctrl+Shift+S"));
 }
 
 TEST_F(DialogTest, FileDialogOpensInTheFolderOfTheDrawnJob) {
