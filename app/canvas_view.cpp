@@ -40,10 +40,10 @@ void CanvasView::paintEvent(QPaintEvent* event) {
     // converted and drawn: an animation presents one row or segment at a
     // time, and converting the whole canvas for each would cost a core.
     const qreal ratio = devicePixelRatioF();
-    const QRect asked = QRect(qFloor(event->rect().x() * ratio), qFloor(event->rect().y() * ratio),
-                              qCeil(event->rect().width() * ratio),
-                              qCeil(event->rect().height() * ratio)) &
-                        QRect(0, 0, m_canvas->Width(), m_canvas->Height());
+    const QRect asked =
+        QRect(qFloor(event->rect().x() * ratio), qFloor(event->rect().y() * ratio),
+              qCeil(event->rect().width() * ratio), qCeil(event->rect().height() * ratio)) &
+        QRect(0, 0, m_canvas->Width(), m_canvas->Height());
     if (asked.isEmpty()) return;
     QImage part(m_canvas->Row(asked.y()) + std::ptrdiff_t{asked.x()} * 3, asked.width(),
                 asked.height(), m_canvas->Stride(), QImage::Format_BGR888);

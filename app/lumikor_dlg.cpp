@@ -1,7 +1,9 @@
 #include "app/lumikor_dlg.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -548,7 +550,13 @@ void CLumikorDlg::OnBnClickedOpenFile() {
     if (!m_drawnJobPath.isEmpty()) {
         m_pFileDialog->setDirectory(QFileInfo(m_drawnJobPath).absolutePath());
     }
-    if (m_pFileDialog->exec() != QDialog::Accepted) return;
+    const int result = m_pFileDialog->exec();
+    // A list of completions still open when Enter took the name would stay
+    // on screen over the canvas and take every mouse event (tooltips too).
+    for (QCompleter* completer : m_pFileDialog->findChildren<QCompleter*>()) {
+        completer->popup()->hide();
+    }
+    if (result != QDialog::Accepted) return;
     const QStringList chosen = m_pFileDialog->selectedFiles();
     if (chosen.isEmpty()) return;
     m_jobPathEdit->setText(chosen.front());
