@@ -301,9 +301,18 @@ void CLumikorDlg::FitToScreen(const QRect& available, const QMargins& frame) {
 void CLumikorDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FitToOwnScreen();
-    // The window manager tells the decoration's size only once it has
-    // framed the window; fit again when it is known.
-    QTimer::singleShot(200, this, [this] { FitToOwnScreen(); });
+    // The window manager frames and places the window after it is shown:
+    // each move it makes then is fitted again, the user's later ones not.
+    m_beingPlaced = true;
+    QTimer::singleShot(1000, this, [this] {
+        m_beingPlaced = false;
+        FitToOwnScreen();
+    });
+}
+
+void CLumikorDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_beingPlaced) FitToOwnScreen();
 }
 
 void CLumikorDlg::FitToOwnScreen() {

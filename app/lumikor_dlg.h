@@ -114,6 +114,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -188,6 +189,7 @@ private:
         QSize mostShrink;
         int margin = 0;
     } m_natural;
+    bool m_beingPlaced = false;  // shown, and the window manager may still move it
     std::unique_ptr<JobWatcher> m_watcher;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;

@@ -9,7 +9,7 @@ LUMIKOR_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
-    xvfb xauth fonts-arphic-uming x11-utils xdotool
+    xvfb xauth fonts-arphic-uming x11-utils xdotool openbox
     dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
     bubblewrap
 )
