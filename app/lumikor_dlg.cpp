@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -27,6 +28,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
@@ -350,6 +352,7 @@ void CLumikorDlg::CreateStatusLine(const DialogBaseUnits& units) {
     m_statusLine->setGeometry(frame.x(), row.y, frame.width() - row.w - gap, row.h);
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_statusLine->setTextFormat(Qt::PlainText);
+    m_statusLine->installEventFilter(this);
 
     m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
     m_stopButton->setAutoDefault(false);
@@ -500,6 +503,12 @@ int CLumikorDlg::OnCommand(quintptr wParam, qintptr lParam) {
 }
 
 bool CLumikorDlg::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the status line shows its whole text, as its tooltip does.
+    if (watched == m_statusLine && event->type() == QEvent::MouseButtonRelease) {
+        QToolTip::showText(static_cast<QMouseEvent*>(event)->globalPosition().toPoint(),
+                           m_statusText, m_statusLine);
+        return true;
+    }
     if (event->type() == QEvent::FocusOut && !m_loading) {
         if (watched == m_cutDelayEdit) OnEnKillfocusCutDelay();
         if (watched == m_engraveDelayEdit) OnEnKillfocusEngraveDelay();

@@ -6,7 +6,9 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QImageReader>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QToolTip>
 #include <filesystem>
 #include <fstream>
 
@@ -99,6 +101,15 @@ TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
         "sample.prn · 35.4 KB · T ms · wholly off the bed: cuts reach 1383.1 mm past the right "
         "edge (engraved dots 334.0 mm, travel moves 1256.3 mm) and cuts reach 700.5 mm past "
         "the top edge (engraved dots 632.1 mm, travel moves 675.7 mm)");
+    // Longer than the line: a click shows all of it.
+    auto* line = Dialog().findChild<QLabel*>("statusLine");
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    EXPECT_NE(line->text(), Dialog().StatusText());
+    QTest::mouseClick(line, Qt::LeftButton);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), Dialog().StatusText());
+    QToolTip::hideText();
     SetText(IDC_WIDTH, "1000");
     SetText(IDC_HEIGHT, "600");
     SetText(IDC_RESOLUTION, "1000");
