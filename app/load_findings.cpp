@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "display/display_modes.h"
-#include "display/fit_words.h"
 #include "display/job_display.h"
-#include "display/job_extents.h"
 #include "parser/job_format.h"
 #include "parser/job_walker.h"
 
@@ -61,8 +59,7 @@ bool BedIsBlank(const CJobDisplay& display) {
 
 }  // namespace
 
-LoadFindings ExamineLoad(const CJobDisplay& display, std::span<const std::uint8_t> job,
-                         const ModelInfo& model) {
+LoadFindings ExamineLoad(const CJobDisplay& display, std::span<const std::uint8_t> job) {
     LoadFindings findings;
     findings.errorFlags = display.GetErrorFlags();
     findings.notAJob = (findings.errorFlags & jobformat::kErrorBadMagic) != 0 ||
@@ -77,15 +74,6 @@ LoadFindings ExamineLoad(const CJobDisplay& display, std::span<const std::uint8_
         findings.trailerLeftoverBytes = std::min(leftovers.Count(), findings.unknownBytes);
         findings.unknownBytes -= findings.trailerLeftoverBytes;
     }
-    CJobExtents measure;
-    measure.SetOffset(display.GetOffsetX(), display.GetOffsetY());
-    measure.Attach(job.data(), static_cast<std::uint32_t>(job.size()));
-    measure.Parse();
-    const std::int32_t width = display.GetBedWidthDots();
-    const std::int32_t height = display.GetBedHeightDots();
-    const BedFit fit = FitOnBed(measure.GetExtents(), width, height);
-    findings.overhangs = OverhangSentences(fit, model, "");
-    findings.whollyOffBed = !findings.overhangs.empty() &&
-                            display.GetDisplayMode() == displaymode::kAll && BedIsBlank(display);
+    findings.bedBlank = display.GetDisplayMode() == displaymode::kAll && BedIsBlank(display);
     return findings;
 }

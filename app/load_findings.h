@@ -1,7 +1,7 @@
 // What a load of a job found beyond its picture, for the status line: the
 // parser's error bits and warnings, the unknown bytes with those that a
 // failed trailer check left behind told apart, and whether the job fits the
-// bed it was drawn on, measured as lumikor-cli info measures it.
+// bed it was drawn on.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "display/model_info.h"
 #include "parser/job_warnings.h"
 
 class CJobDisplay;
@@ -22,13 +21,21 @@ struct LoadFindings {
     // before reaching them (the rest of that trailer), and all others.
     std::uint32_t trailerLeftoverBytes = 0;
     std::uint32_t unknownBytes = 0;
-    // One sentence per bed edge the job reaches past ("cuts reach 20.3 mm
-    // past the right edge"), and whether nothing of it shows on the bed
-    // (drawn with every layer, the bed stayed white).
+    // Whether the job fits the bed comes later, from a measure of its own
+    // (fit_measurer.h): one sentence per bed edge the job reaches past
+    // ("cuts reach 20.3 mm past the right edge"), and whether nothing of it
+    // shows on the bed (drawn with every layer, the bed stayed white).
+    bool fitMeasured = false;
+    bool bedBlank = false;
     std::vector<std::string> overhangs;
     bool whollyOffBed = false;
+
+    void SetFit(std::vector<std::string> sentences) {
+        overhangs = std::move(sentences);
+        whollyOffBed = !overhangs.empty() && bedBlank;
+        fitMeasured = true;
+    }
 };
 
-// display has just drawn job on the bed of model, with its offset.
-LoadFindings ExamineLoad(const CJobDisplay& display, std::span<const std::uint8_t> job,
-                         const ModelInfo& model);
+// display has just drawn job; the fit is still to be measured.
+LoadFindings ExamineLoad(const CJobDisplay& display, std::span<const std::uint8_t> job);

@@ -41,6 +41,7 @@
 #include "app/control_tips.h"
 #include "app/detail_window.h"
 #include "app/dialog_font.h"
+#include "app/fit_measurer.h"
 #include "app/frame_fit.h"
 #include "app/interruptible_screen.h"
 #include "app/job_watcher.h"
@@ -153,6 +154,10 @@ CLumikorDlg::CLumikorDlg(QWidget* parent) : QDialog(parent) {
     setAcceptDrops(true);
     m_watcher =
         std::make_unique<JobWatcher>([this](const FileStamp& now) { OnJobFileChanged(now); });
+    m_fitMeasurer = std::make_unique<FitMeasurer>(
+        this, [this](std::uint64_t request, std::vector<std::string> overhangs) {
+            OnFitMeasured(request, std::move(overhangs));
+        });
     CreateControls();
     ConnectHandlers();
     OnInitDialog();
@@ -609,12 +614,21 @@ int CLumikorDlg::Load(const QString& path, bool reload) {
     EndLoad();
     // A stopped animation presented nothing after the stop.
     if (stopped) m_display.PresentAll();
-    LoadFindings findings = ExamineLoad(m_display, job, m_currentModel);
-    FreeFileBuffer(buffer);
+    LoadFindings findings = ExamineLoad(m_display, job);
     const bool drawn = !findings.notAJob;
+    m_fitPending = drawn;
+    if (drawn) {
+        // The measure keeps the bytes until it is done with them.
+        m_fitRequest = m_fitMeasurer->Request(
+            {std::shared_ptr<const std::uint8_t>(buffer, FreeFileBuffer), length, m_currentModel,
+             m_display.GetBedWidthDots(), m_display.GetBedHeightDots(), m_display.GetOffsetX(),
+             m_display.GetOffsetY()});
+    } else {
+        FreeFileBuffer(buffer);
+    }
     SetDrawnJob(path, stamp, drawn);
-    SetStatus(
-        LoadedText({fileName, length, clock.elapsed(), std::move(findings), stopped, reload}));
+    m_lastLoad = {fileName, length, clock.elapsed(), std::move(findings), stopped, reload};
+    SetStatus(LoadedText(m_lastLoad));
     m_detailWindow->JobLoaded(path, m_currentModel);
     return 1;
 }
@@ -660,6 +674,15 @@ void CLumikorDlg::OnAnimationStep(std::uint64_t steps, std::uint64_t millisecond
     m_progress.millisecondsLeft =
         m_progressMilliseconds > milliseconds ? m_progressMilliseconds - milliseconds : 0;
     SetStatus(AnimationText(m_progress));
+}
+
+void CLumikorDlg::OnFitMeasured(std::uint64_t request, std::vector<std::string> overhangs) {
+    if (!m_fitPending || request != m_fitRequest) return;
+    m_fitPending = false;
+    const QString before = LoadedText(m_lastLoad);
+    m_lastLoad.findings.SetFit(std::move(overhangs));
+    // Only while the line still tells that load: a later action's text stays.
+    if (m_statusText == before) SetStatus(LoadedText(m_lastLoad));
 }
 
 void CLumikorDlg::EndLoad() {

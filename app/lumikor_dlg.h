@@ -24,6 +24,7 @@
 #include "ui/dialog_template.h"
 
 class CanvasView;
+class FitMeasurer;
 class InterruptibleScreen;
 class JobWatcher;
 class CDetailWindow;
@@ -59,6 +60,8 @@ public:
     // The button the status line offers while a load runs.
     QPushButton* StopButton() const { return m_stopButton; }
     bool IsLoading() const { return m_loading; }
+    // Whether the last load's fit on the bed is still being measured.
+    bool FitPending() const { return m_fitPending; }
 
     // Puts path into the path edit and loads it as the posted load command
     // does, once the event loop runs: a job named on the command line or
@@ -135,6 +138,7 @@ private:
     // while a load runs; Stop takes the focus.
     void BeginLoad(const QString& fileName, std::span<const std::uint8_t> job);
     void OnAnimationStep(std::uint64_t steps, std::uint64_t milliseconds);
+    void OnFitMeasured(std::uint64_t request, std::vector<std::string> overhangs);
     void EndLoad();
     // The job whose picture the canvas shows: Save Image names the bitmap
     // after it, the title shows it, and its file is watched for changes.
@@ -191,6 +195,11 @@ private:
     } m_natural;
     bool m_beingPlaced = false;  // shown, and the window manager may still move it
     std::unique_ptr<JobWatcher> m_watcher;
+    // The last load's report, completed when its fit is measured.
+    LoadReport m_lastLoad;
+    std::unique_ptr<FitMeasurer> m_fitMeasurer;
+    std::uint64_t m_fitRequest = 0;
+    bool m_fitPending = false;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;
     CDetailWindow* m_detailWindow = nullptr;

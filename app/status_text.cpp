@@ -54,6 +54,7 @@ QString FindingsText(const LoadFindings& findings) {
     if (findings.unknownBytes != 0) {
         said << CountText(findings.unknownBytes, "unknown byte", "unknown bytes");
     }
+    if (!findings.fitMeasured) said << QStringLiteral("checking whether it fits the bed…");
     if (!findings.overhangs.empty()) {
         QStringList edges;
         for (const std::string& sentence : findings.overhangs) {

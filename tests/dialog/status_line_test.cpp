@@ -70,6 +70,7 @@ TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
         SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write(
                                   c.name, std::string(c.bytes.begin(), c.bytes.end()))));
         Click(IDC_REDRAW);
+        WaitForFit();
         EXPECT_EQ(StatusWithoutTime(Dialog()), std::string(c.name) + " · " +
                                                    SizeText(c.bytes.size()).toStdString() +
                                                    " · T ms · " + c.findings);
@@ -83,11 +84,13 @@ TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
     const std::string sample{std::istreambuf_iterator<char>(in), {}};
     SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write("half.prn", sample.substr(0, 21232))));
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_EQ(StatusWithoutTime(Dialog()),
               "half.prn · 21.2 KB · T ms · cut short at byte 21223 (a raster line runs past the "
               "end), 9 bytes dropped; no trailer");
     SetText(IDC_JOB_PATH, LUMIKOR_SAMPLE_JOB);
     Click(IDC_REDRAW);
+    WaitForFit();
     SetText(IDC_WIDTH, "400");
     SetText(IDC_HEIGHT, "300");
     SetText(IDC_RESOLUTION, "500");
@@ -96,6 +99,7 @@ TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
               "400 × 300 mm at 500 dpi: 7874 × 5905 dots · the picture of sample.prn was cleared; "
               "Redraw draws it on the new bed");
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_EQ(
         StatusWithoutTime(Dialog()),
         "sample.prn · 35.4 KB · T ms · wholly off the bed: cuts reach 1383.1 mm past the right "
@@ -120,10 +124,12 @@ TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
     const std::string missing = (m_dir.Path() / "missing.prn").string();
     SetText(IDC_JOB_PATH, QString::fromStdString(missing));
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_EQ(Dialog().StatusText().toStdString(),
               "Cannot open " + missing + ": No such file or directory");
     SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Path().string()));
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_TRUE(Dialog().StatusText().startsWith(
         "Cannot open " + QString::fromStdString(m_dir.Path().string()) + ": "));
     EXPECT_EQ(CanvasBytes(), drawn);
@@ -145,9 +151,9 @@ TEST(StatusTextTest, SizesAndFindingsReadAsWords) {
     findings.warnings = {JobWarning{JobWarningKind::kBytesAfterTrailer, 90, 1}};
     findings.trailerLeftoverBytes = 1;
     findings.unknownBytes = 4;
-    findings.overhangs = {"cuts reach 1.0 mm past the left edge",
-                          "cuts reach 2.0 mm past the top edge"};
-    findings.whollyOffBed = true;
+    findings.bedBlank = true;
+    findings.SetFit(
+        {"cuts reach 1.0 mm past the left edge", "cuts reach 2.0 mm past the top edge"});
     EXPECT_EQ(LoadedText({"part.prn", 1'400'000, 12345, findings, true, true}),
               "part.prn · 1.4 MB · 12.3 s · a trailer's checksum differs from the computed sum; "
               "1 byte after the final trailer; 1 byte left over by a failed trailer check; 4 "
