@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <functional>
 
@@ -183,6 +185,37 @@ TEST_F(InterruptibleLoadTest, TheStatusLineCountsTheStepsDoneAndTheTimeLeft) {
         Load(c.job);
         EXPECT_EQ(shown.toStdString(), "Drawing job.prn … " + c.progress +
                                            " at the set delay · Escape or Stop ends the animation");
+    }
+}
+
+// What the screen shows is the canvas, though each present repaints only
+// what changed: one job animated over another, on the platform's own pixels.
+TEST_F(InterruptibleLoadTest, TheScreenShowsTheCanvasAfterAnimatedLoads) {
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    Load(SquareJob());
+    Click(IDC_SHOW_CUT_PROCESS);
+    Click(IDC_SHOW_PR);
+    Click(IDC_SHOW_ENGRAVE_PROCESS);
+    for (const int delay : {IDC_CUT_DELAY, IDC_ENGRAVE_DELAY}) {
+        SetText(delay, "0");
+        LoseFocus(delay);
+    }
+    for (const JobWriter& job : {JobOf({AddCuts}), JobOf({AddRows, AddCuts}), SquareJob()}) {
+        Load(job);
+        QWidget* view = Dialog().CanvasScrollArea()->widget();
+        const Canvas& canvas = Dialog().Display().GetCanvas();
+        const QImage expected = QImage(canvas.Row(0), canvas.Width(), canvas.Height(),
+                                       canvas.Stride(), QImage::Format_BGR888)
+                                    .convertToFormat(QImage::Format_RGB32);
+        const QPoint at = view->mapTo(&Dialog(), QPoint(0, 0));
+        const QImage shown =
+            Dialog()
+                .screen()
+                ->grabWindow(Dialog().winId(), at.x(), at.y(), canvas.Width(), canvas.Height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown, expected);
     }
 }
 
