@@ -14,7 +14,8 @@ const char* ControlTip(int id) {
                    "now (F5, Ctrl+R)";
         case IDC_SAVE_IMAGE:
             return "Save the drawn bed as a 24-bit bitmap beside its job: part.prn gives "
-                   "part.bmp (Ctrl+S)";
+                   "part.bmp (Ctrl+S). Save Image As\u2026 (Ctrl+Shift+S) chooses the file and "
+                   "BMP or PNG";
         case IDC_MODEL:
             return "Machine models listed in Lumikor.ini; choosing one fills in its size and "
                    "resolution and applies them";

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 #include <QtMath>
 
+#include "app/status_text.h"
 #include "display/job_display.h"
 
 namespace {
@@ -332,5 +333,7 @@ void CDetailWindow::OnBnClickedSaveView() {
                                                       QStringLiteral("PNG (*.png)"));
     if (path.isEmpty()) return;
     QString error;
-    if (!SaveView(path, &error)) QMessageBox::critical(this, QStringLiteral("Save View"), error);
+    const bool saved = SaveView(path, &error);
+    if (m_reportSave) m_reportSave(saved ? SavedText(path) : NotSavedText(path));
+    if (!saved) QMessageBox::critical(this, QStringLiteral("Save View"), error);
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/loaded_job.h"
@@ -42,6 +43,10 @@ public:
 
     // Writes the current view as a PNG file, replacing it only when complete.
     bool SaveView(const QString& path, QString* error) const;
+    // Told what each "Save View" did, for the main window's status line.
+    void SetSaveReporter(std::function<void(const QString& text)> reporter) {
+        m_reportSave = std::move(reporter);
+    }
 
     const ViewNavigator& Navigator() const { return m_navigator; }
     // The view being shown, with the options it is drawn with.
@@ -65,6 +70,7 @@ private:
     void OnBnClickedSaveView();
 
     const CJobDisplay& m_display;
+    std::function<void(const QString&)> m_reportSave;
     RegionViewSettings m_options;  // the view part is filled in when drawn
     QString m_jobPath;
     bool m_jobStale = false;

@@ -8,6 +8,12 @@
 
 #include "app/canvas_view.h"
 
+void InterruptibleScreen::Resume() {
+    m_stopped = false;
+    m_steps = 0;
+    m_stepMilliseconds = 0;
+}
+
 void InterruptibleScreen::Stop() {
     m_stopped = true;
     if (m_pauseLoop != nullptr) m_pauseLoop->quit();
@@ -19,6 +25,9 @@ void InterruptibleScreen::Present(const Canvas& canvas, const CanvasRect& rect) 
 
 void InterruptibleScreen::Pause(std::uint32_t milliseconds) {
     if (m_stopped) return;
+    ++m_steps;
+    m_stepMilliseconds += milliseconds;
+    if (m_onStep) m_onStep(m_steps, m_stepMilliseconds);
     if (milliseconds == 0) {
         // No wait, but the window still answers between the steps.
         QCoreApplication::processEvents();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "display/screen.h"
 
@@ -17,8 +18,14 @@ class InterruptibleScreen : public Screen {
 public:
     explicit InterruptibleScreen(CanvasView* view) : m_view(view) {}
 
-    // Pauses wait and presents show again: at the start and the end of a load.
-    void Resume() { m_stopped = false; }
+    // Called as each pause begins, with the pauses begun in this load and
+    // the sum of their delays.
+    using StepHandler = std::function<void(std::uint64_t steps, std::uint64_t milliseconds)>;
+    void SetStepHandler(StepHandler handler) { m_onStep = std::move(handler); }
+
+    // Pauses wait and presents show again, and the count of pauses starts
+    // over: at the start and the end of a load.
+    void Resume();
     // Ends the pause that runs, if any, and every pause until Begin.
     void Stop();
     bool Stopped() const { return m_stopped; }
@@ -30,4 +37,7 @@ private:
     CanvasView* m_view;
     bool m_stopped = false;
     QEventLoop* m_pauseLoop = nullptr;  // the loop of the pause that runs
+    StepHandler m_onStep;
+    std::uint64_t m_steps = 0;
+    std::uint64_t m_stepMilliseconds = 0;
 };

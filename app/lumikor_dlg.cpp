@@ -1,7 +1,9 @@
 #include "app/lumikor_dlg.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -17,22 +19,33 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QToolTip>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "app/animation_steps.h"
 #include "app/app_icon.h"
+#include "app/bed_png.h"
 #include "app/canvas_view.h"
 #include "app/control_tips.h"
 #include "app/detail_window.h"
 #include "app/dialog_font.h"
+#include "app/fit_measurer.h"
 #include "app/frame_fit.h"
 #include "app/interruptible_screen.h"
 #include "app/job_watcher.h"
-#include "app/status_text.h"
+#include "app/load_findings.h"
 #include "io/atomic_file.h"
 #include "io/file_buffer.h"
 #include "settings/leading_int.h"
@@ -141,6 +154,10 @@ CLumikorDlg::CLumikorDlg(QWidget* parent) : QDialog(parent) {
     setAcceptDrops(true);
     m_watcher =
         std::make_unique<JobWatcher>([this](const FileStamp& now) { OnJobFileChanged(now); });
+    m_fitMeasurer = std::make_unique<FitMeasurer>(
+        this, [this](std::uint64_t request, std::vector<std::string> overhangs) {
+            OnFitMeasured(request, std::move(overhangs));
+        });
     CreateControls();
     ConnectHandlers();
     OnInitDialog();
@@ -187,8 +204,8 @@ void CLumikorDlg::CreateControls() {
         if (const char* tip = ControlTip(item.id)) control->setToolTip(QString::fromUtf8(tip));
         m_controls.push_back(control);
     }
-    FitFramesToContents(kMainDialogControls, m_controls,
-                        DialogUnitsToPixels(0, 0, kFrameMarginDu, 0, units).w);
+    const int margin = DialogUnitsToPixels(0, 0, kFrameMarginDu, 0, units).w;
+    FitFramesToContents(kMainDialogControls, m_controls, margin);
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         if (IsBackdrop(kMainDialogControls[i].kind)) m_controls[i]->lower();
     }
@@ -212,20 +229,121 @@ void CLumikorDlg::CreateControls() {
     m_displayArea = GetDlgItem(IDC_DISPLAY_AREA);
 
     // The canvas is far larger than its anchor control and covers the
-    // dialog from the anchor's corner, above every control.
+    // dialog from the anchor's corner, above every control; it scrolls
+    // when the screen is too small for all of it.
     m_canvasView = new CanvasView(&m_display.GetCanvas(), this);
-    m_canvasView->move(m_displayArea->pos());
-    m_canvasView->raise();
+    m_canvasScroll = new QScrollArea(this);
+    m_canvasScroll->setFrameShape(QFrame::NoFrame);
+    m_canvasScroll->setFocusPolicy(Qt::NoFocus);
+    m_canvasScroll->setWidget(m_canvasView);
+    m_canvasScroll->move(m_displayArea->pos());
+    m_canvasScroll->raise();
     // The Detail window: a double-click centres it on that dot, Ctrl+D fits the bed.
     m_detailWindow = new CDetailWindow(m_display, this);
     m_canvasView->SetDoubleClickHandler([this](std::int32_t x, std::int32_t y) {
         m_detailWindow->OpenAtCanvasPixel(x, y, m_currentModel);
     });
+    m_detailWindow->SetSaveReporter([this](const QString& text) { SetStatus(text); });
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this,
                   [this] { m_detailWindow->OpenFitted(m_currentModel); });
 
     m_screen = std::make_unique<InterruptibleScreen>(m_canvasView);
+    m_screen->SetStepHandler([this](std::uint64_t steps, std::uint64_t milliseconds) {
+        OnAnimationStep(steps, milliseconds);
+    });
     CreateStatusLine(units);
+    RecordNaturalLayout(margin);
+}
+
+void CLumikorDlg::RecordNaturalLayout(int margin) {
+    m_natural.window = size();
+    m_natural.areaFrame = GetDlgItem(1014)->geometry();
+    m_natural.statusLine = m_statusLine->geometry();
+    m_natural.stopButton = m_stopButton->geometry();
+    m_natural.margin = margin;
+    // The frame may give up the room right of and below every other
+    // control: the left column, the file row and its buttons.
+    int right = 0;
+    int bottom = 0;
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const int id = kMainDialogControls[i].id;
+        if (id == 1014 || id == IDC_DISPLAY_AREA || m_controls[i]->isHidden()) continue;
+        right = std::max(right, m_controls[i]->geometry().right());
+        bottom = std::max(bottom, m_controls[i]->geometry().bottom());
+    }
+    m_natural.mostShrink = QSize(std::max(0, m_natural.areaFrame.right() - right - margin),
+                                 std::max(0, m_natural.areaFrame.bottom() - bottom - margin));
+}
+
+void CLumikorDlg::FitToScreen(const QRect& available, const QMargins& frame) {
+    const QSize room = available.size().shrunkBy(frame);
+    const QSize shrink(
+        std::clamp(m_natural.window.width() - room.width(), 0, m_natural.mostShrink.width()),
+        std::clamp(m_natural.window.height() - room.height(), 0, m_natural.mostShrink.height()));
+    setFixedSize(m_natural.window - shrink);
+    const QRect area = m_natural.areaFrame.adjusted(0, 0, -shrink.width(), -shrink.height());
+    GetDlgItem(1014)->setGeometry(area);
+    m_statusLine->setGeometry(
+        m_natural.statusLine.translated(0, -shrink.height()).adjusted(0, 0, -shrink.width(), 0));
+    m_stopButton->setGeometry(m_natural.stopButton.translated(-shrink.width(), -shrink.height()));
+    SetStatus(m_statusText);  // elided anew for the line's width
+
+    // As much of the canvas as the frame holds, with room for a scroll bar
+    // along a side that is cut.
+    const QSize canvas = m_canvasView->size();
+    const QPoint corner = m_canvasScroll->pos();
+    const QSize inside(area.right() - m_natural.margin - corner.x(),
+                       area.bottom() - m_natural.margin - corner.y());
+    QSize shown(std::min(canvas.width(), inside.width()),
+                std::min(canvas.height(), inside.height()));
+    if (shrink.isNull()) shown = canvas;
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_canvasScroll);
+    if (shown.height() < canvas.height())
+        shown.rwidth() = std::min(canvas.width() + bar, inside.width());
+    if (shown.width() < canvas.width())
+        shown.rheight() = std::min(canvas.height() + bar, inside.height());
+    m_canvasScroll->resize(shown);
+}
+
+void CLumikorDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitToOwnScreen();
+    // The window manager frames and places the window after it is shown:
+    // each move it makes then is fitted again, the user's later ones not.
+    m_beingPlaced = true;
+    QTimer::singleShot(1000, this, [this] {
+        m_beingPlaced = false;
+        FitToOwnScreen();
+    });
+}
+
+void CLumikorDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_beingPlaced) FitToOwnScreen();
+}
+
+void CLumikorDlg::FitToOwnScreen() {
+    const QScreen* own = screen();
+    if (own == nullptr) return;
+    const QRect available = own->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull()) {
+        // Not framed yet: a title bar and thin borders, as most window managers draw them.
+        const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        frame = QMargins(4, title + 4, 4, 4);
+    }
+    FitToScreen(available, frame);
+    const QSize whole = size().grownBy(frame);
+    const QPoint corner = frameGeometry().topLeft();
+    const QPoint inside(
+        std::clamp(corner.x(), available.left(),
+                   std::max(available.left(), available.right() + 1 - whole.width())),
+        std::clamp(corner.y(), available.top(),
+                   std::max(available.top(), available.bottom() + 1 - whole.height())));
+    if (inside != corner) move(inside);
 }
 
 void CLumikorDlg::CreateStatusLine(const DialogBaseUnits& units) {
@@ -239,6 +357,7 @@ void CLumikorDlg::CreateStatusLine(const DialogBaseUnits& units) {
     m_statusLine->setGeometry(frame.x(), row.y, frame.width() - row.w - gap, row.h);
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_statusLine->setTextFormat(Qt::PlainText);
+    m_statusLine->installEventFilter(this);
 
     m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
     m_stopButton->setAutoDefault(false);
@@ -297,6 +416,7 @@ void CLumikorDlg::CreateShortcuts() {
     add(QKeySequence(Qt::Key_F5), &CLumikorDlg::OnBnClickedRedraw);
     add(QKeySequence(Qt::CTRL | Qt::Key_R), &CLumikorDlg::OnBnClickedRedraw);
     add(QKeySequence(Qt::CTRL | Qt::Key_S), &CLumikorDlg::OnBnClickedSaveImage);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &CLumikorDlg::OnBnClickedSaveImageAs);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
             [this] { OnCommand(IDCANCEL, 0); });
 }
@@ -388,6 +508,12 @@ int CLumikorDlg::OnCommand(quintptr wParam, qintptr lParam) {
 }
 
 bool CLumikorDlg::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the status line shows its whole text, as its tooltip does.
+    if (watched == m_statusLine && event->type() == QEvent::MouseButtonRelease) {
+        QToolTip::showText(static_cast<QMouseEvent*>(event)->globalPosition().toPoint(),
+                           m_statusText, m_statusLine);
+        return true;
+    }
     if (event->type() == QEvent::FocusOut && !m_loading) {
         if (watched == m_cutDelayEdit) OnEnKillfocusCutDelay();
         if (watched == m_engraveDelayEdit) OnEnKillfocusEngraveDelay();
@@ -447,7 +573,13 @@ void CLumikorDlg::OnBnClickedOpenFile() {
     if (!m_drawnJobPath.isEmpty()) {
         m_pFileDialog->setDirectory(QFileInfo(m_drawnJobPath).absolutePath());
     }
-    if (m_pFileDialog->exec() != QDialog::Accepted) return;
+    const int result = m_pFileDialog->exec();
+    // A list of completions still open when Enter took the name would stay
+    // on screen over the canvas and take every mouse event (tooltips too).
+    for (QCompleter* completer : m_pFileDialog->findChildren<QCompleter*>()) {
+        completer->popup()->hide();
+    }
+    if (result != QDialog::Accepted) return;
     const QStringList chosen = m_pFileDialog->selectedFiles();
     if (chosen.isEmpty()) return;
     m_jobPathEdit->setText(chosen.front());
@@ -475,23 +607,52 @@ int CLumikorDlg::Load(const QString& path, bool reload) {
         return 0;
     }
     const QString fileName = QFileInfo(path).fileName();
-    BeginLoad(fileName);
+    const std::span<const std::uint8_t> job(buffer, length);
+    BeginLoad(fileName, job);
     m_display.DrawJob(buffer, length);
     const bool stopped = m_screen->Stopped();
     EndLoad();
     // A stopped animation presented nothing after the stop.
     if (stopped) m_display.PresentAll();
-    FreeFileBuffer(buffer);
-    SetDrawnJob(path, stamp);
-    SetStatus(LoadedText({fileName, length, clock.elapsed(), m_display.GetErrorFlags(),
-                          m_display.GetUnknownCount(), stopped, reload}));
+    LoadFindings findings = ExamineLoad(m_display, job);
+    const bool drawn = !findings.notAJob;
+    m_fitPending = drawn;
+    if (drawn) {
+        // The measure keeps the bytes until it is done with them.
+        m_fitRequest = m_fitMeasurer->Request(
+            {std::shared_ptr<const std::uint8_t>(buffer, FreeFileBuffer), length, m_currentModel,
+             m_display.GetBedWidthDots(), m_display.GetBedHeightDots(), m_display.GetOffsetX(),
+             m_display.GetOffsetY()});
+    } else {
+        FreeFileBuffer(buffer);
+    }
+    SetDrawnJob(path, stamp, drawn);
+    m_lastLoad = {fileName, length, clock.elapsed(), std::move(findings), stopped, reload};
+    SetStatus(LoadedText(m_lastLoad));
     m_detailWindow->JobLoaded(path, m_currentModel);
     return 1;
 }
 
-void CLumikorDlg::BeginLoad(const QString& fileName) {
+void CLumikorDlg::BeginLoad(const QString& fileName, std::span<const std::uint8_t> job) {
     m_focusBeforeLoad = focusWidget();
     SetStatus(DrawingText(fileName));
+    // An animation tells how far it has got; its steps are counted first.
+    const bool rows = m_engraveProcessCheck->isChecked() &&
+                      (m_display.GetDisplayMode() & displaymode::kRaster) != 0;
+    const bool commands =
+        m_cutProcessCheck->isChecked() && (m_display.GetDisplayMode() & displaymode::kVector) != 0;
+    m_progress = AnimationProgress{fileName};
+    if (rows || commands) {
+        const AnimationSteps steps = CountAnimationSteps(
+            m_display, {m_cutProcessCheck->isChecked(), m_showPRCheck->isChecked(), rows},
+            m_currentModel, job);
+        m_progress.total = steps.count;
+        m_progressMilliseconds = steps.milliseconds;
+        m_progress.stepWords = rows && commands ? QStringLiteral("rows and commands")
+                               : rows           ? QStringLiteral("rows")
+                                                : QStringLiteral("commands");
+    }
+    m_progressClock.invalidate();
     m_stopButton->show();
     // Before the controls go off, so that an edit left now still hands its
     // value to the display for this load.
@@ -503,6 +664,27 @@ void CLumikorDlg::BeginLoad(const QString& fileName) {
     m_screen->Resume();
 }
 
+void CLumikorDlg::OnAnimationStep(std::uint64_t steps, std::uint64_t milliseconds) {
+    if (m_progress.total == 0) return;
+    // A few times a second is enough to read, and costs the animation nothing.
+    constexpr qint64 kProgressIntervalMs = 100;
+    if (m_progressClock.isValid() && m_progressClock.elapsed() < kProgressIntervalMs) return;
+    m_progressClock.start();
+    m_progress.done = std::min(steps, m_progress.total);
+    m_progress.millisecondsLeft =
+        m_progressMilliseconds > milliseconds ? m_progressMilliseconds - milliseconds : 0;
+    SetStatus(AnimationText(m_progress));
+}
+
+void CLumikorDlg::OnFitMeasured(std::uint64_t request, std::vector<std::string> overhangs) {
+    if (!m_fitPending || request != m_fitRequest) return;
+    m_fitPending = false;
+    const QString before = LoadedText(m_lastLoad);
+    m_lastLoad.findings.SetFit(std::move(overhangs));
+    // Only while the line still tells that load: a later action's text stays.
+    if (m_statusText == before) SetStatus(LoadedText(m_lastLoad));
+}
+
 void CLumikorDlg::EndLoad() {
     m_loading = false;
     m_screen->Resume();
@@ -511,14 +693,15 @@ void CLumikorDlg::EndLoad() {
     if (m_focusBeforeLoad) m_focusBeforeLoad->setFocus();
 }
 
-void CLumikorDlg::SetDrawnJob(const QString& path, const FileStamp& stamp) {
-    m_drawnJobPath = path;
+void CLumikorDlg::SetDrawnJob(const QString& path, const FileStamp& stamp, bool drawn) {
+    m_drawnJobPath = drawn ? path : QString();
     if (path.isEmpty()) {
         setWindowTitle(kCaption);
         m_watcher->Forget();
         return;
     }
-    setWindowTitle(kCaption + QStringLiteral(" — ") + QFileInfo(path).fileName());
+    setWindowTitle(drawn ? kCaption + QStringLiteral(" — ") + QFileInfo(path).fileName()
+                         : kCaption);
     m_watcher->Watch(path, stamp);
 }
 
@@ -562,9 +745,11 @@ void CLumikorDlg::ApplyModelEdits() {
     m_display.ClearCanvas();
     m_display.ClearBed();
     m_display.PresentAll();
+    const QString cleared =
+        m_drawnJobPath.isEmpty() ? QString() : QFileInfo(m_drawnJobPath).fileName();
     // The bed is empty now: no job's name belongs on its picture.
     SetDrawnJob({}, {});
-    SetStatus(ModelText(model, m_display.GetBedWidthDots(), m_display.GetBedHeightDots()));
+    SetStatus(ModelText(model, m_display.GetBedWidthDots(), m_display.GetBedHeightDots(), cleared));
 }
 
 void CLumikorDlg::OnCbnSelendokModel() {
@@ -629,12 +814,45 @@ void CLumikorDlg::OnBnClickedSaveImage() {
         SetStatus(NoImageNameText(m_drawnJobPath));
         return;
     }
-    const QString imagePath = QFile::decodeName(path.c_str());
+    SaveBedImage(QFile::decodeName(path.c_str()), false);
+}
+
+void CLumikorDlg::OnBnClickedSaveImageAs() {
+    if (m_loading) return;
+    if (m_drawnJobPath.isEmpty()) {
+        SetStatus(NothingToSaveText());
+        return;
+    }
+    const QString bmp = QStringLiteral("BMP (*.bmp)");
+    const QString png = QStringLiteral("PNG (*.png)");
+    const QFileInfo job(m_drawnJobPath);
+    QFileDialog chooser(
+        this, QStringLiteral("Save Image As"),
+        job.path() + QLatin1Char('/') + job.completeBaseName() + QStringLiteral(".bmp"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setNameFilters({bmp, png});
+    chooser.setDefaultSuffix(QStringLiteral("bmp"));
+    // The suffix follows the format chosen, so the file is named what it holds.
+    connect(&chooser, &QFileDialog::filterSelected, &chooser, [&](const QString& filter) {
+        chooser.setDefaultSuffix(filter == png ? QStringLiteral("png") : QStringLiteral("bmp"));
+    });
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+    const QString imagePath = chooser.selectedFiles().front();
+    // A name's own extension decides the format; without one, the filter.
+    const QString suffix = QFileInfo(imagePath).suffix().toLower();
+    const bool asPng = suffix == QStringLiteral("png") ||
+                       (suffix != QStringLiteral("bmp") && chooser.selectedNameFilter() == png);
+    SaveBedImage(imagePath, asPng);
+}
+
+void CLumikorDlg::SaveBedImage(const QString& imagePath, bool png) {
+    const std::string path = QFile::encodeName(imagePath).toStdString();
     std::string error;
     // A job named x.bmp, or linked under its picture's name, is not replaced by its preview.
     if (NamesSameFile(QFile::encodeName(m_drawnJobPath).toStdString(), path)) {
         error = "That is the job file itself; it is not overwritten.";
-    } else if (m_display.SaveImage(path.c_str(), &error)) {
+    } else if (png ? SaveBedPng(m_display, path, &error)
+                   : m_display.SaveImage(path.c_str(), &error) != 0) {
         SetStatus(SavedText(imagePath));
         return;
     }

@@ -6,19 +6,25 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/digit_key_filter.h"
+#include "app/status_text.h"
 #include "display/job_display.h"
 #include "display/model_info.h"
 #include "ui/dialog_template.h"
 
 class CanvasView;
+class FitMeasurer;
 class InterruptibleScreen;
 class JobWatcher;
 class CDetailWindow;
@@ -28,6 +34,7 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 struct FileStamp;
 
 // The private command the dialog posts itself to load the chosen job once
@@ -53,6 +60,8 @@ public:
     // The button the status line offers while a load runs.
     QPushButton* StopButton() const { return m_stopButton; }
     bool IsLoading() const { return m_loading; }
+    // Whether the last load's fit on the bed is still being measured.
+    bool FitPending() const { return m_fitPending; }
 
     // Puts path into the path edit and loads it as the posted load command
     // does, once the event loop runs: a job named on the command line or
@@ -69,6 +78,9 @@ public:
     void OnBnClickedOpenFile();
     void OnBnClickedSetting() { ApplyModelEdits(); }
     void OnBnClickedSaveImage();
+    // Ctrl+Shift+S: the bed picture under a name and format (BMP or PNG)
+    // the user chooses.
+    void OnBnClickedSaveImageAs();
     void OnCbnSelendokModel();
     void OnBnClickedRedraw();
     void OnBnClickedShowStartPoint();
@@ -94,8 +106,18 @@ public:
     // program ends at once.
     void done(int result) override;
 
+    // Sizes the window to lie wholly inside available, a screen's free
+    // area, with frame (the window manager's decoration) around it: on a
+    // screen too small for the whole canvas the display area shrinks and
+    // its canvas scrolls, shown 1:1; the controls keep their places.
+    void FitToScreen(const QRect& available, const QMargins& frame);
+    // The part of the display area that shows the canvas.
+    QScrollArea* CanvasScrollArea() const { return m_canvasScroll; }
+
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -104,6 +126,9 @@ protected:
 private:
     void CreateControls();
     void CreateStatusLine(const DialogBaseUnits& units);
+    void RecordNaturalLayout(int margin);
+    // FitToScreen on the window's own screen, then into its free area.
+    void FitToOwnScreen();
     void ConnectHandlers();
     void CreateShortcuts();
     void OnInitDialog();
@@ -111,11 +136,16 @@ private:
     int Load(const QString& path, bool reload);
     // The controls that could start a load or change the display are off
     // while a load runs; Stop takes the focus.
-    void BeginLoad(const QString& fileName);
+    void BeginLoad(const QString& fileName, std::span<const std::uint8_t> job);
+    void OnAnimationStep(std::uint64_t steps, std::uint64_t milliseconds);
+    void OnFitMeasured(std::uint64_t request, std::vector<std::string> overhangs);
     void EndLoad();
     // The job whose picture the canvas shows: Save Image names the bitmap
     // after it, the title shows it, and its file is watched for changes.
-    void SetDrawnJob(const QString& path, const FileStamp& stamp);
+    // A file that is not a job is watched, but nothing is drawn from it.
+    void SetDrawnJob(const QString& path, const FileStamp& stamp, bool drawn = true);
+    // Writes the bed picture to imagePath, as a PNG or a bitmap, and says so.
+    void SaveBedImage(const QString& imagePath, bool png);
     void OnJobFileChanged(const FileStamp& now);
     void SetStatus(const QString& text);
 
@@ -143,12 +173,33 @@ private:
     CanvasDesc m_canvasDesc;
     CJobDisplay m_display;
     CanvasView* m_canvasView = nullptr;             // shows m_display's canvas over m_displayArea
+    QScrollArea* m_canvasScroll = nullptr;          // holds m_canvasView
     std::unique_ptr<InterruptibleScreen> m_screen;  // what m_display presents to
     QLabel* m_statusLine = nullptr;
     QPushButton* m_stopButton = nullptr;
     QString m_statusText;
     QString m_drawnJobPath;  // empty while the canvas shows no job
+    // The animation that runs: its steps, and when the status last told them.
+    AnimationProgress m_progress;
+    std::uint64_t m_progressMilliseconds = 0;
+    QElapsedTimer m_progressClock;
+    // Where the window's parts lie on a screen that holds it all, and how
+    // far the display area may shrink before it would cross a control.
+    struct NaturalLayout {
+        QSize window;
+        QRect areaFrame;
+        QRect statusLine;
+        QRect stopButton;
+        QSize mostShrink;
+        int margin = 0;
+    } m_natural;
+    bool m_beingPlaced = false;  // shown, and the window manager may still move it
     std::unique_ptr<JobWatcher> m_watcher;
+    // The last load's report, completed when its fit is measured.
+    LoadReport m_lastLoad;
+    std::unique_ptr<FitMeasurer> m_fitMeasurer;
+    std::uint64_t m_fitRequest = 0;
+    bool m_fitPending = false;
     bool m_loading = false;
     QPointer<QWidget> m_focusBeforeLoad;
     CDetailWindow* m_detailWindow = nullptr;

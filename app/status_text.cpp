@@ -16,6 +16,66 @@ QString DurationText(std::int64_t milliseconds) {
     return QStringLiteral("%1 s").arg(double(milliseconds) / 1000.0, 0, 'f', 1);
 }
 
+QString CountText(std::uint64_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
+QString WarningText(const JobWarning& warning) {
+    const QString dropped = CountText(warning.bytes, "byte", "bytes") + QStringLiteral(" dropped");
+    switch (warning.kind) {
+        case JobWarningKind::kCutShort:
+            return QStringLiteral("cut short at byte %1, %2").arg(warning.offset).arg(dropped);
+        case JobWarningKind::kRasterBlockPastEnd:
+            return QStringLiteral("cut short at byte %1 (a raster line runs past the end), %2")
+                .arg(warning.offset)
+                .arg(dropped);
+        case JobWarningKind::kNoTrailer:
+            return QStringLiteral("no trailer");
+        case JobWarningKind::kBytesAfterTrailer:
+            return CountText(warning.bytes, "byte", "bytes") +
+                   QStringLiteral(" after the final trailer");
+    }
+    return {};
+}
+
+QString FindingsText(const LoadFindings& findings) {
+    if (findings.notAJob) {
+        return QStringLiteral("not a laser job (it does not start with LTT); nothing drawn");
+    }
+    QStringList said;
+    for (const std::string& words : ErrorBitWords(findings.errorFlags)) {
+        said << QString::fromStdString(words);
+    }
+    for (const JobWarning& warning : findings.warnings) said << WarningText(warning);
+    if (findings.trailerLeftoverBytes != 0) {
+        said << CountText(findings.trailerLeftoverBytes, "byte", "bytes") +
+                    QStringLiteral(" left over by a failed trailer check");
+    }
+    if (findings.unknownBytes != 0) {
+        said << CountText(findings.unknownBytes, "unknown byte", "unknown bytes");
+    }
+    if (!findings.fitMeasured) said << QStringLiteral("checking whether it fits the bed…");
+    if (!findings.overhangs.empty()) {
+        QStringList edges;
+        for (const std::string& sentence : findings.overhangs) {
+            edges << QString::fromStdString(sentence);
+        }
+        said << (findings.whollyOffBed ? QStringLiteral("wholly off the bed: ")
+                                       : QStringLiteral("does not fit: ")) +
+                    edges.join(QStringLiteral(" and "));
+    }
+    if (said.isEmpty()) return QStringLiteral("valid");
+    return said.join(QStringLiteral("; "));
+}
+
+// Seconds to a minute, then whole minutes, rounded up: "4.5 s", "17 min".
+QString TimeLeftText(std::uint64_t milliseconds) {
+    if (milliseconds < 60000) {
+        return QStringLiteral("%1 s").arg(double(milliseconds) / 1000.0, 0, 'f', 1);
+    }
+    return QStringLiteral("%1 min").arg((milliseconds + 59999) / 60000);
+}
+
 }  // namespace
 
 QString SizeText(std::uint64_t bytes) {
@@ -32,21 +92,21 @@ QString SizeText(std::uint64_t bytes) {
 }
 
 QString LoadedText(const LoadReport& report) {
-    QStringList findings;
-    for (const std::string& words : ErrorBitWords(report.errorFlags)) {
-        findings << QString::fromStdString(words);
-    }
-    if (findings.isEmpty()) findings << QStringLiteral("valid");
-    if (report.unknownBytes != 0) {
-        findings << QStringLiteral("%1 unknown %2")
-                        .arg(report.unknownBytes)
-                        .arg(report.unknownBytes == 1 ? "byte" : "bytes");
-    }
     QStringList parts{report.fileName, SizeText(report.size), DurationText(report.milliseconds),
-                      findings.join(QStringLiteral("; "))};
+                      FindingsText(report.findings)};
     if (report.stopped) parts << QStringLiteral("animation stopped, the rest drawn at once");
     if (report.reloaded) parts << QStringLiteral("reloaded");
     return parts.join(kSeparator);
+}
+
+QString AnimationText(const AnimationProgress& progress) {
+    return QStringLiteral(
+               "Drawing %1 … %2 of %3 %4 · %5 left at the set delay · Escape or Stop "
+               "ends the animation")
+        .arg(progress.fileName)
+        .arg(progress.done)
+        .arg(progress.total)
+        .arg(progress.stepWords, TimeLeftText(progress.millisecondsLeft));
 }
 
 QString DrawingText(const QString& fileName) {
@@ -61,13 +121,18 @@ QString VanishedText(const QString& path) {
     return QStringLiteral("%1 is gone; the picture shows its last load").arg(path);
 }
 
-QString ModelText(const ModelInfo& model, std::int32_t bedWidthDots, std::int32_t bedHeightDots) {
-    return QStringLiteral("%1 × %2 mm at %3 dpi: %4 × %5 dots")
-        .arg(model.width)
-        .arg(model.height)
-        .arg(model.resolution)
-        .arg(bedWidthDots)
-        .arg(bedHeightDots);
+QString ModelText(const ModelInfo& model, std::int32_t bedWidthDots, std::int32_t bedHeightDots,
+                  const QString& clearedJob) {
+    QString text = QStringLiteral("%1 × %2 mm at %3 dpi: %4 × %5 dots")
+                       .arg(model.width)
+                       .arg(model.height)
+                       .arg(model.resolution)
+                       .arg(bedWidthDots)
+                       .arg(bedHeightDots);
+    if (clearedJob.isEmpty()) return text;
+    return text + kSeparator +
+           QStringLiteral("the picture of %1 was cleared; Redraw draws it on the new bed")
+               .arg(clearedJob);
 }
 
 QString SavedText(const QString& path) { return QStringLiteral("Saved %1").arg(path); }

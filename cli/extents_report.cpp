@@ -2,25 +2,23 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
+
+#include "display/fit_words.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr double kMillimetresPerInch = 25.4;
-
 struct Kind {
-    const char* name;  // in sentences
-    const char* key;   // in JSON
+    const char* key;  // in JSON
     DotBox JobExtents::*box;
     EdgeOverhang BedFit::*overhang;
 };
 
 constexpr std::array<Kind, 3> kKinds = {{
-    {"engraved dots", "dots", &JobExtents::dots, &BedFit::dots},
-    {"cuts", "cuts", &JobExtents::cuts, &BedFit::cuts},
-    {"travel moves", "travel", &JobExtents::travel, &BedFit::travel},
+    {"dots", &JobExtents::dots, &BedFit::dots},
+    {"cuts", &JobExtents::cuts, &BedFit::cuts},
+    {"travel", &JobExtents::travel, &BedFit::travel},
 }};
 
 struct Side {
@@ -35,25 +33,12 @@ constexpr std::array<Side, 4> kSides = {{
     {"bottom", &EdgeOverhang::bottom},
 }};
 
-double Millimetres(const BedModel& bed, double dots) {
-    return dots * kMillimetresPerInch / bed.model.resolution;
-}
+double Millimetres(const BedModel& bed, double dots) { return DotsToMillimetres(bed.model, dots); }
 
 // Millimetres for JSON, to the micrometre, so that reports compare equal
 // when the jobs do.
 double RoundedMillimetres(const BedModel& bed, double dots) {
     return std::round(Millimetres(bed, dots) * 1000.0) / 1000.0;
-}
-
-std::string OneDecimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
-std::string BedWords(const BedModel& bed) {
-    return std::to_string(bed.model.width) + " \u00D7 " + std::to_string(bed.model.height) +
-           " mm bed";
 }
 
 Json BoxJson(const BedModel& bed, const DotBox& box) {
@@ -98,33 +83,7 @@ ExtentsReport MeasureJob(std::span<const std::uint8_t> job, const BedModel& bed,
 }
 
 std::vector<std::string> OverhangWords(const ExtentsReport& report) {
-    std::vector<std::string> sentences;
-    for (const Side& side : kSides) {
-        // The kind that reaches furthest leads; the others follow in brackets.
-        const Kind* furthest = nullptr;
-        for (const Kind& kind : kKinds) {
-            const double amount = report.fit.*kind.overhang.*side.amount;
-            if (amount > 0 &&
-                (furthest == nullptr || amount > report.fit.*furthest->overhang.*side.amount)) {
-                furthest = &kind;
-            }
-        }
-        if (furthest == nullptr) continue;
-        const auto mm = [&](const Kind& kind) {
-            return OneDecimal(Millimetres(report.bed, report.fit.*kind.overhang.*side.amount));
-        };
-        std::string sentence = std::string(furthest->name) + " reach " + mm(*furthest) +
-                               " mm past the " + side.name + " edge of the " + BedWords(report.bed);
-        std::string others;
-        for (const Kind& kind : kKinds) {
-            if (&kind == furthest || report.fit.*kind.overhang.*side.amount <= 0) continue;
-            others +=
-                (others.empty() ? "" : ", ") + std::string(kind.name) + " " + mm(kind) + " mm";
-        }
-        if (!others.empty()) sentence += " (" + others + ")";
-        sentences.push_back(sentence);
-    }
-    return sentences;
+    return OverhangSentences(report.fit, report.bed.model, " of the " + BedWords(report.bed.model));
 }
 
 Json ExtentsJson(const ExtentsReport& report) {
@@ -163,7 +122,7 @@ Json ExtentsJson(const ExtentsReport& report) {
 
 void WriteExtentsText(const ExtentsReport& report, std::ostream& out) {
     const BedModel& bed = report.bed;
-    out << "Bed:            " << BedWords(bed) << " at " << bed.model.resolution << " dpi ("
+    out << "Bed:            " << BedWords(bed.model) << " at " << bed.model.resolution << " dpi ("
         << bed.widthDots << " \u00D7 " << bed.heightDots << " dots)\n";
     out << "Engraved dots:  " << BoxWords(bed, report.extents.dots) << '\n';
     out << "Cuts:           " << BoxWords(bed, report.extents.cuts) << '\n';

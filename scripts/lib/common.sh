@@ -16,7 +16,7 @@ LUMIKOR_PACKAGES=(
     "${LUMIKOR_RUN_PACKAGES[@]}"
     clang libclang-rt-14-dev clang-format git
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-arphic-uming x11-utils xdotool
+    xvfb xauth fonts-arphic-uming x11-utils xdotool openbox
     dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
     bubblewrap
 )

@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <sstream>
 #include <string>
@@ -190,6 +193,22 @@ TEST_F(DetailWindowTest, SaveViewWritesThePixelsOfTheCommandLineWithTheSameView)
     ASSERT_FALSE(a.isNull());
     EXPECT_EQ(a.size(), QSize(static_cast<int>(view.Width()), static_cast<int>(view.Height())));
     EXPECT_TRUE(SamePixels(a, b));
+
+    // The button's save is confirmed on the main window's status line.
+    const QString clicked = QString::fromStdString((m_dir.Path() / "clicked.png").string());
+    auto* timer = new QTimer(&m_dialog);
+    QObject::connect(timer, &QTimer::timeout, [timer, clicked] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (files == nullptr || !files->isVisible()) return;
+        timer->stop();
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(clicked);
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    timer->start(10);
+    for (QPushButton* button : Detail().findChildren<QPushButton*>()) {
+        if (button->text().startsWith("Save View")) button->click();
+    }
+    EXPECT_EQ(m_dialog.StatusText(), "Saved " + clicked);
 }
 
 TEST_F(DetailWindowTest, FollowsEachLoadAndShowsTheLatestOfManyViews) {

@@ -66,6 +66,10 @@ protected:
     QString Text(int id) { return Control<QLineEdit>(id)->text(); }
     void SetText(int id, const QString& text) { Control<QLineEdit>(id)->setText(text); }
     void Click(int id) { Control<QAbstractButton>(id)->click(); }
+    // Until the last load's fit on the bed is measured, and said.
+    void WaitForFit() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !Dialog().FitPending(); }, 10000));
+    }
     void LoseFocus(int id) {
         QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(Control<QLineEdit>(id), &focusOut);

@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <functional>
 
@@ -17,26 +19,29 @@ namespace {
 constexpr const char* kEndlessDelay = "600000";
 
 // Twenty engraved rows, far enough apart to close a canvas row each.
-JobWriter EngravingJob() {
-    JobWriter job;
-    job.Magic();
+void AddRows(JobWriter& job) {
     const std::vector<std::uint8_t> dots(60, 0xFF);
     for (int row = 0; row < 20; ++row) job.Raster('0', 2000, 2000 + row * 400, dots);
-    job.Trailer();
-    return job;
 }
 
 // Moves, lines and arcs, every one of them a step of the cutting animation.
-JobWriter CuttingJob() {
-    JobWriter job;
-    job.Magic();
+void AddCuts(JobWriter& job) {
     for (int i = 0; i < 20; ++i) {
         job.MoveAbsolute(1000 + i * 1500, 1000).PenDown().LineRelative(800, 6000);
         job.ArcB(0, 2000, 0, 1000).PenUp();
     }
+}
+
+JobWriter JobOf(std::initializer_list<void (*)(JobWriter&)> parts) {
+    JobWriter job;
+    job.Magic();
+    for (const auto part : parts) part(job);
     job.Trailer();
     return job;
 }
+
+JobWriter EngravingJob() { return JobOf({AddRows}); }
+JobWriter CuttingJob() { return JobOf({AddCuts}); }
 
 class InterruptibleLoadTest : public DialogTest {
 protected:
@@ -146,6 +151,72 @@ TEST_F(InterruptibleLoadTest, TheCloseBoxEndsTheDialogDuringAnAnimation) {
     EXPECT_FALSE(m_watchdogFired);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Rejected);
+}
+
+TEST_F(InterruptibleLoadTest, TheStatusLineCountsTheStepsDoneAndTheTimeLeft) {
+    Dialog().show();
+    const auto setChecked = [this](int id, bool on) {
+        if (Control<QCheckBox>(id)->isChecked() != on) Click(id);
+    };
+    SetText(IDC_ENGRAVE_DELAY, kEndlessDelay);
+    LoseFocus(IDC_ENGRAVE_DELAY);
+    SetText(IDC_CUT_DELAY, "1500");
+    LoseFocus(IDC_CUT_DELAY);
+    // Every step of the count pauses: the time left is the rest's delays.
+    const struct {
+        JobWriter job;
+        bool engrave, cut, pr;
+        std::string progress;
+    } cases[] = {
+        {EngravingJob(), true, false, false, "1 of 20 rows · 190 min left"},
+        {CuttingJob(), false, true, true, "1 of 60 commands · 2 min left"},
+        {CuttingJob(), false, true, false, "1 of 40 commands · 58.5 s left"},
+        {JobOf({AddRows, AddCuts}), true, true, false, "1 of 60 rows and commands · 191 min left"},
+    };
+    for (const auto& c : cases) {
+        setChecked(IDC_SHOW_ENGRAVE_PROCESS, c.engrave);
+        setChecked(IDC_SHOW_CUT_PROCESS, c.cut);
+        setChecked(IDC_SHOW_PR, c.pr);
+        QString shown;
+        DuringLoad([&] {
+            shown = Dialog().StatusText();
+            Dialog().StopButton()->click();
+        });
+        Load(c.job);
+        EXPECT_EQ(shown.toStdString(), "Drawing job.prn … " + c.progress +
+                                           " at the set delay · Escape or Stop ends the animation");
+    }
+}
+
+// What the screen shows is the canvas, though each present repaints only
+// what changed: one job animated over another, on the platform's own pixels.
+TEST_F(InterruptibleLoadTest, TheScreenShowsTheCanvasAfterAnimatedLoads) {
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    Load(SquareJob());
+    Click(IDC_SHOW_CUT_PROCESS);
+    Click(IDC_SHOW_PR);
+    Click(IDC_SHOW_ENGRAVE_PROCESS);
+    for (const int delay : {IDC_CUT_DELAY, IDC_ENGRAVE_DELAY}) {
+        SetText(delay, "0");
+        LoseFocus(delay);
+    }
+    for (const JobWriter& job : {JobOf({AddCuts}), JobOf({AddRows, AddCuts}), SquareJob()}) {
+        Load(job);
+        QWidget* view = Dialog().CanvasScrollArea()->widget();
+        const Canvas& canvas = Dialog().Display().GetCanvas();
+        const QImage expected = QImage(canvas.Row(0), canvas.Width(), canvas.Height(),
+                                       canvas.Stride(), QImage::Format_BGR888)
+                                    .convertToFormat(QImage::Format_RGB32);
+        const QPoint at = view->mapTo(&Dialog(), QPoint(0, 0));
+        const QImage shown =
+            Dialog()
+                .screen()
+                ->grabWindow(Dialog().winId(), at.x(), at.y(), canvas.Width(), canvas.Height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST_F(InterruptibleLoadTest, PausesOfZeroOrNegativeDelaysStillDrawEverything) {

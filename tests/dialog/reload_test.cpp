@@ -59,6 +59,7 @@ TEST_F(ReloadTest, ARewrittenFileIsDrawnAgainOnce) {
                   std::streamsize(bytes.size() - half));
     }
     ASSERT_TRUE(WaitForCanvas(rewritten));
+    WaitForFit();
     EXPECT_TRUE(Dialog().StatusText().endsWith(" · reloaded"))
         << Dialog().StatusText().toStdString();
     EXPECT_EQ(Text(IDC_JOB_PATH).toStdString(), m_path);

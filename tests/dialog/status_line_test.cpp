@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QToolTip>
 #include <filesystem>
 #include <fstream>
 
@@ -28,51 +32,107 @@ std::string ReadAll(const std::filesystem::path& path) {
 TEST_F(DialogTest, StatusLineSaysWhatEachLoadFound) {
     EXPECT_EQ(Dialog().StatusText(), "1000 × 600 mm at 1000 dpi: 39370 × 23622 dots");
 
-    const auto load = [this](const std::string& name, const JobWriter& job) {
-        SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob(name, job)));
-        Click(IDC_REDRAW);
-        return StatusWithoutTime(Dialog());
-    };
-    const JobWriter square = SquareJob();
-    EXPECT_EQ(load("square.prn", square),
-              "square.prn · " + std::to_string(square.Bytes().size()) + " bytes · T ms · valid");
-
     JobWriter unknown;
     unknown.Magic().Raw({0x01, 0x02}).MoveAbsolute(10, 10).Raw({0x03}).Trailer();
-    EXPECT_EQ(load("unknown.prn", unknown), "unknown.prn · " +
-                                                std::to_string(unknown.Bytes().size()) +
-                                                " bytes · T ms · valid; 3 unknown bytes");
-
     JobWriter broken;
     broken.Magic().MoveAbsolute(10, 10).Raw({0x01}).Trailer(0x1234, 99);
-    EXPECT_EQ(load("broken.prn", broken),
-              "broken.prn · " + std::to_string(broken.Bytes().size()) +
-                  " bytes · T ms · a trailer's checksum differs from the computed sum; 5 unknown "
-                  "bytes")
-        << "one byte and the trailer's length field, read as bytes after the bad checksum";
+    JobWriter head;
+    head.Magic().MoveAbsolute(1000, 1000).PenDown();
+    JobWriter cutShort = head;
+    cutShort.LineRelative(10000, 0);
+    const std::vector<std::uint8_t>& whole = cutShort.Bytes();
+    const std::vector<std::uint8_t> cutBytes(whole.begin(), whole.end() - 3);
+    JobWriter offRight;
+    offRight.Magic().MoveAbsolute(39000, 1000).PenDown().LineRelative(410, 0).PenUp().Trailer();
+    JobWriter notAJob;
+    notAJob.Raw("\x89PNG\r\n").MoveAbsolute(10, 10);
 
-    JobWriter badMagic;
-    badMagic.Raw("LTX").MoveAbsolute(10, 10);
-    EXPECT_EQ(load("magic.prn", badMagic), "magic.prn · 13 bytes · T ms · the magic is not 'LTT'");
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        std::string findings;
+    } cases[] = {
+        {"square.prn", SquareJob().Bytes(), "valid"},
+        {"unknown.prn", unknown.Bytes(), "3 unknown bytes"},
+        // The length field after a bad checksum is the trailer's, not junk in the job.
+        {"broken.prn", broken.Bytes(),
+         "a trailer's checksum differs from the computed sum; 4 bytes left over by a failed "
+         "trailer check; 1 unknown byte"},
+        {"cut.prn", cutBytes,
+         "cut short at byte " + std::to_string(head.Bytes().size()) +
+             ", 7 bytes dropped; no trailer"},
+        {"right.prn", offRight.Bytes(), "does not fit: cuts reach 1.0 mm past the right edge"},
+        {"picture.png", notAJob.Bytes(),
+         "not a laser job (it does not start with LTT); nothing drawn"},
+        {"empty.prn", {}, "not a laser job (it does not start with LTT); nothing drawn"},
+    };
+    for (const auto& c : cases) {
+        SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write(
+                                  c.name, std::string(c.bytes.begin(), c.bytes.end()))));
+        Click(IDC_REDRAW);
+        WaitForFit();
+        EXPECT_EQ(StatusWithoutTime(Dialog()), std::string(c.name) + " · " +
+                                                   SizeText(c.bytes.size()).toStdString() +
+                                                   " · T ms · " + c.findings);
+    }
+    Click(IDC_SAVE_IMAGE);
+    EXPECT_EQ(Dialog().StatusText(), NothingToSaveText())
+        << "a file that is not a job draws nothing";
+
+    // The sample cut to 60 % of its length, and whole on a bed it lies off.
+    std::ifstream in(LUMIKOR_SAMPLE_JOB, std::ios::binary);
+    const std::string sample{std::istreambuf_iterator<char>(in), {}};
+    SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write("half.prn", sample.substr(0, 21232))));
+    Click(IDC_REDRAW);
+    WaitForFit();
+    EXPECT_EQ(StatusWithoutTime(Dialog()),
+              "half.prn · 21.2 KB · T ms · cut short at byte 21223 (a raster line runs past the "
+              "end), 9 bytes dropped; no trailer");
+    SetText(IDC_JOB_PATH, LUMIKOR_SAMPLE_JOB);
+    Click(IDC_REDRAW);
+    WaitForFit();
+    SetText(IDC_WIDTH, "400");
+    SetText(IDC_HEIGHT, "300");
+    SetText(IDC_RESOLUTION, "500");
+    Click(IDC_SETTING);
+    EXPECT_EQ(Dialog().StatusText(),
+              "400 × 300 mm at 500 dpi: 7874 × 5905 dots · the picture of sample.prn was cleared; "
+              "Redraw draws it on the new bed");
+    Click(IDC_REDRAW);
+    WaitForFit();
+    EXPECT_EQ(
+        StatusWithoutTime(Dialog()),
+        "sample.prn · 35.4 KB · T ms · wholly off the bed: cuts reach 1383.1 mm past the right "
+        "edge (engraved dots 334.0 mm, travel moves 1256.3 mm) and cuts reach 700.5 mm past "
+        "the top edge (engraved dots 632.1 mm, travel moves 675.7 mm)");
+    // Longer than the line: a click shows all of it.
+    auto* line = Dialog().findChild<QLabel*>("statusLine");
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    EXPECT_NE(line->text(), Dialog().StatusText());
+    QTest::mouseClick(line, Qt::LeftButton);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), Dialog().StatusText());
+    QToolTip::hideText();
+    SetText(IDC_WIDTH, "1000");
+    SetText(IDC_HEIGHT, "600");
+    SetText(IDC_RESOLUTION, "1000");
+    Click(IDC_SETTING);
 
     // Files that cannot be read say why, and leave the picture.
     const std::vector<std::uint8_t> drawn = CanvasBytes();
     const std::string missing = (m_dir.Path() / "missing.prn").string();
     SetText(IDC_JOB_PATH, QString::fromStdString(missing));
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_EQ(Dialog().StatusText().toStdString(),
               "Cannot open " + missing + ": No such file or directory");
     SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Path().string()));
     Click(IDC_REDRAW);
+    WaitForFit();
     EXPECT_TRUE(Dialog().StatusText().startsWith(
         "Cannot open " + QString::fromStdString(m_dir.Path().string()) + ": "));
     EXPECT_EQ(CanvasBytes(), drawn);
-
-    SetText(IDC_WIDTH, "400");
-    SetText(IDC_HEIGHT, "300");
-    SetText(IDC_RESOLUTION, "500");
-    Click(IDC_SETTING);
-    EXPECT_EQ(Dialog().StatusText(), "400 × 300 mm at 500 dpi: 7874 × 5905 dots");
 }
 
 TEST(StatusTextTest, SizesAndFindingsReadAsWords) {
@@ -85,13 +145,20 @@ TEST(StatusTextTest, SizesAndFindingsReadAsWords) {
     EXPECT_EQ(SizeText(238'000'000), "238.0 MB");
     EXPECT_EQ(SizeText(4'294'967'295u), "4.3 GB");
 
-    LoadReport report{"part.prn", 1'400'000, 38, 0x9, 4, false, false};
-    EXPECT_EQ(LoadedText(report),
-              "part.prn · 1.4 MB · 38 ms · the magic is not 'LTT'; a trailer's checksum differs "
-              "from the computed sum; 4 unknown bytes");
-    report = {"part.prn", 10, 12345, 0, 0, true, true};
-    EXPECT_EQ(LoadedText(report),
-              "part.prn · 10 bytes · 12.3 s · valid · animation stopped, the rest drawn at once · "
+    // Everything at once: how the findings join.
+    LoadFindings findings;
+    findings.errorFlags = 0x8;
+    findings.warnings = {JobWarning{JobWarningKind::kBytesAfterTrailer, 90, 1}};
+    findings.trailerLeftoverBytes = 1;
+    findings.unknownBytes = 4;
+    findings.bedBlank = true;
+    findings.SetFit(
+        {"cuts reach 1.0 mm past the left edge", "cuts reach 2.0 mm past the top edge"});
+    EXPECT_EQ(LoadedText({"part.prn", 1'400'000, 12345, findings, true, true}),
+              "part.prn · 1.4 MB · 12.3 s · a trailer's checksum differs from the computed sum; "
+              "1 byte after the final trailer; 1 byte left over by a failed trailer check; 4 "
+              "unknown bytes; wholly off the bed: cuts reach 1.0 mm past the left edge and cuts "
+              "reach 2.0 mm past the top edge · animation stopped, the rest drawn at once · "
               "reloaded");
 }
 
@@ -133,6 +200,16 @@ TEST_F(DialogTest, ThePictureCarriesTheNameOfTheJobItShows) {
     EXPECT_NE(ReadAll(secondImage), firstBytes);
     EXPECT_EQ(Dialog().windowTitle(), "Lumikor 20140527 — engrave.prn");
 
+    // A file that is not a job, whose picture would take the same name, leaves it alone.
+    const std::string secondBytes = ReadAll(secondImage);
+    SetText(IDC_JOB_PATH, QString::fromStdString(m_dir.Write("engrave.png", "\x89PNG\r\n")));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
+    EXPECT_EQ(ReadAll(secondImage), secondBytes);
+    EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
+    SetText(IDC_JOB_PATH, QString::fromStdString(second));
+    Click(IDC_REDRAW);
+
     // A new model wipes the job: the empty bed is nobody's picture.
     std::filesystem::remove(secondImage);
     Click(IDC_SETTING);
@@ -140,6 +217,54 @@ TEST_F(DialogTest, ThePictureCarriesTheNameOfTheJobItShows) {
     EXPECT_FALSE(std::filesystem::exists(secondImage));
     EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
     EXPECT_EQ(Dialog().windowTitle(), "Lumikor 20140527");
+}
+
+TEST_F(DialogTest, SaveImageAsWritesTheBedAsBitmapOrPng) {
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+    QTest::keyClick(&Dialog(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Dialog().StatusText(), NothingToSaveText());
+    SetText(IDC_JOB_PATH, QString::fromStdString(WriteJob("square.prn", SquareJob())));
+    Click(IDC_REDRAW);
+    Click(IDC_SAVE_IMAGE);
+    const QImage bitmap((m_dir.Path() / "square.bmp").c_str());
+    ASSERT_FALSE(bitmap.isNull());
+
+    // The name's own extension decides the format; without one, the chosen filter does.
+    const struct {
+        const char* typed;
+        const char* filter;
+        const char* written;
+        const char* format;
+    } cases[] = {
+        {"a.png", "BMP (*.bmp)", "a.png", "png"},
+        {"b", "PNG (*.png)", "b.png", "png"},
+        {"c", "BMP (*.bmp)", "c.bmp", "bmp"},
+        {"d.BMP", "PNG (*.png)", "d.BMP", "bmp"},
+    };
+    for (const auto& c : cases) {
+        const QString typed = QString::fromUtf8(c.typed);
+        WhenModal<QFileDialog>([&](QFileDialog* files) {
+            // Chosen as the user does, from the list of types.
+            auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            const int type = types->findText(QString::fromUtf8(c.filter));
+            types->setCurrentIndex(type);
+            emit types->activated(type);
+            emit types->textActivated(types->itemText(type));
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        Dialog().activateWindow();  // the chooser took the activation with it
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+        QTest::keyClick(&Dialog(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        const std::filesystem::path written = m_dir.Path() / c.written;
+        EXPECT_EQ(Dialog().StatusText().toStdString(), "Saved " + written.string());
+        QImageReader reader(QString::fromStdString(written.string()));
+        EXPECT_EQ(reader.format().toStdString(), c.format) << c.typed;
+        EXPECT_EQ(reader.read().convertToFormat(bitmap.format()), bitmap) << c.typed;
+    }
+    EXPECT_TRUE(Control<QWidget>(IDC_SAVE_IMAGE)->toolTip().contains("Ctrl+Shift+S"));
 }
 
 TEST_F(DialogTest, FileDialogOpensInTheFolderOfTheDrawnJob) {
