@@ -1,10 +1,12 @@
 #include "display/job_index.h"
 
+#include "display/job_display.h"
+
 namespace {
 
 class CJobIndexer : public CBaseJobParser {
 public:
-    explicit CJobIndexer(std::vector<IndexedCommand>* commands) : m_commands(commands) {}
+    explicit CJobIndexer(std::deque<IndexedCommand>* commands) : m_commands(commands) {}
     std::uint32_t ErrorFlags() const { return m_errorFlags; }
 
 protected:
@@ -13,7 +15,11 @@ protected:
     void OnLineRelative() override { Add(IndexedCommand::kLine); }
     void OnArcB() override { Add(IndexedCommand::kArcClockwise); }
     void OnArcC() override { Add(IndexedCommand::kArcCounterClockwise); }
-    void OnPenSelect() override { Add(IndexedCommand::kPenSelect); }
+    void OnPenSelect() override {
+        // A pen without a colour changes nothing; the number still travels
+        // with the commands after it.
+        if (m_penNumber < g_penColors.size()) Add(IndexedCommand::kPenSelect);
+    }
     void OnVectorF() override { Add(IndexedCommand::kEndSpeedSlow); }
     void OnVectorJ() override { Add(IndexedCommand::kEndSpeedFast); }
     void OnEscV() override { Add(IndexedCommand::kHome); }
@@ -22,15 +28,32 @@ private:
     void Add(IndexedCommand::Kind kind) {
         IndexedCommand command;
         command.params = m_cmdStart + m_cmdPrefix;
-        command.dotStep = m_dotStep;
-        command.rleBase = m_rleBase;
-        command.penNumber = m_penNumber;
         command.kind = kind;
         command.bitMode = static_cast<std::uint8_t>(m_bitMode);
+        command.dotStep = static_cast<std::uint8_t>(m_dotStep);
+        command.rleBase = static_cast<std::uint8_t>(m_rleBase);
+        command.penNumber = static_cast<std::uint8_t>(m_penNumber);
+        if (RepeatsTheLast(command)) return;
         m_commands->push_back(command);
     }
 
-    std::vector<IndexedCommand>* m_commands;
+    // A setting made again right after itself changes nothing, and a job of
+    // nothing else would otherwise cost a record per two bytes.
+    bool RepeatsTheLast(const IndexedCommand& command) const {
+        if (m_commands->empty()) return false;
+        const IndexedCommand& last = m_commands->back();
+        switch (command.kind) {
+            case IndexedCommand::kPenSelect:
+            case IndexedCommand::kEndSpeedSlow:
+            case IndexedCommand::kEndSpeedFast:
+            case IndexedCommand::kHome:
+                return last.kind == command.kind && last.penNumber == command.penNumber;
+            default:
+                return false;
+        }
+    }
+
+    std::deque<IndexedCommand>* m_commands;
 };
 
 }  // namespace
@@ -44,7 +67,5 @@ void JobIndex::Build(const std::uint8_t* data, std::uint32_t size) {
     CJobIndexer indexer(&m_commands);
     indexer.Attach(data, size);
     indexer.Parse();
-    // The growth's spare room would cost up to half as much again per command.
-    m_commands.shrink_to_fit();
     m_errorFlags = indexer.ErrorFlags();
 }

@@ -78,7 +78,7 @@ private:
             surface.MoveTo(m_mapping.PathColumn(0), m_mapping.PathRow(GetBedHeightDots()));
         };
         home();
-        const std::vector<IndexedCommand>& commands = job.Commands();
+        const std::deque<IndexedCommand>& commands = job.Commands();
         for (std::size_t i = 0; i < commands.size(); ++i) {
             if (i % kCancelPollInterval == 0 && cancel != nullptr &&
                 cancel->load(std::memory_order_relaxed)) {
