@@ -1,5 +1,7 @@
 #include "display/job_index.h"
 
+#include <new>
+
 #include "display/job_display.h"
 
 namespace {
@@ -58,14 +60,23 @@ private:
 
 }  // namespace
 
-void JobIndex::Build(const std::uint8_t* data, std::uint32_t size) {
+bool JobIndex::Build(const std::uint8_t* data, std::uint32_t size) {
     m_commands.clear();
     m_errorFlags = 0;
+    m_outOfMemory = false;
     m_data = data;
     m_size = data == nullptr ? 0 : size;
-    if (data == nullptr) return;
+    if (data == nullptr) return true;
     CJobIndexer indexer(&m_commands);
     indexer.Attach(data, size);
-    indexer.Parse();
+    // The records' allocation is the only call here that throws.
+    try {
+        indexer.Parse();
+    } catch (const std::bad_alloc&) {
+        std::deque<IndexedCommand>().swap(m_commands);
+        m_outOfMemory = true;
+        return false;
+    }
     m_errorFlags = indexer.ErrorFlags();
+    return true;
 }

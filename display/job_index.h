@@ -38,8 +38,10 @@ static_assert(sizeof(IndexedCommand) <= 8);
 class JobIndex {
 public:
     // Indexes the job, which must stay alive and unchanged while the index
-    // is used. A null pointer gives an empty job.
-    void Build(const std::uint8_t* data, std::uint32_t size);
+    // is used. A null pointer gives an empty job. False, with the index
+    // empty, when memory runs out.
+    bool Build(const std::uint8_t* data, std::uint32_t size);
+    bool OutOfMemory() const { return m_outOfMemory; }
 
     const std::uint8_t* Data() const { return m_data; }
     std::uint32_t Size() const { return m_size; }
@@ -54,4 +56,5 @@ private:
     std::uint32_t m_size = 0;
     std::deque<IndexedCommand> m_commands;
     std::uint32_t m_errorFlags = 0;
+    bool m_outOfMemory = false;
 };

@@ -70,7 +70,11 @@ private:
                   std::int64_t end) const;
     void MarkDots(const LinePixels& line, std::int64_t start);
     void CountDotsOnce(const JobIndex& job, const LineRef* first, const LineRef* last);
-    void CountMarkedDots(std::int64_t start);
+#if defined(__x86_64__)
+    [[gnu::target_clones("popcnt", "default")]]
+#endif
+    void
+    CountMarkedDots(std::int64_t start);
     void PaintBlockRow(std::int64_t blockRow, Canvas* canvas);
 
     ViewMapping m_mapping;
