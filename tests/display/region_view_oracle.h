@@ -39,7 +39,7 @@ public:
                 std::uint32_t last = 0;
                 Color color = 0;
                 bool onBed = false;
-                for (std::int64_t dy = 0; dy < k; ++dy) {
+                for (std::int64_t dy = 0; dy < k && py * k + dy < m_height; ++dy) {
                     for (std::int64_t dx = 0; dx < k; ++dx) {
                         const std::int64_t ix = px * k + dx;
                         const std::int64_t iy = py * k + dy;
