@@ -205,6 +205,39 @@ void AddDisplaySeeds(SeedDir* display, const std::vector<Bytes>& jobs) {
     }
 }
 
+// The region view target's first bytes: model, view corner, span (x in
+// steps of 16 dots), zoom, shading, offsets, display mode, colour mode and
+// show flags, as fuzz/region_view_fuzz.cpp reads them.
+struct RegionViewSeed {
+    std::uint16_t width, height, resolution;
+    std::int16_t x0, y0;
+    std::uint16_t spanX, spanY;
+    std::uint8_t zoom, shade, offsetX, offsetY, displayMode, colorMode, flags;
+};
+
+void AddRegionViewSeeds(SeedDir* regionView, const std::vector<Bytes>& jobs) {
+    const std::vector<RegionViewSeed> headers = {
+        {100, 60, 254, 0, 0, 63, 600, 0, 0, 0, 0, 3, 0, 0},         // a small bed, 1:1
+        {100, 60, 254, -20, -20, 70, 700, 3, 1, 5, 0xFB, 3, 1, 3},  // K 3, coverage
+        {1000, 600, 1000, 0, 0, 2460, 26, 8, 1, 0, 0, 3, 2, 1},     // a strip of the bed, K 17
+        {50, 50, 254, 100, 100, 8, 100, 0x83, 0, 0, 0, 2, 0, 2},    // 5 pixels a dot
+    };
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const RegionViewSeed& h = headers[i % headers.size()];
+        Bytes input;
+        for (const std::uint16_t value :
+             {h.width, h.height, h.resolution, static_cast<std::uint16_t>(h.x0),
+              static_cast<std::uint16_t>(h.y0), h.spanX, h.spanY}) {
+            input.push_back(static_cast<std::uint8_t>(value >> 8));
+            input.push_back(static_cast<std::uint8_t>(value));
+        }
+        input.insert(input.end(),
+                     {h.zoom, h.shade, h.offsetX, h.offsetY, h.displayMode, h.colorMode, h.flags});
+        input.insert(input.end(), jobs[i].begin(), jobs[i].end());
+        regionView->Add(input);
+    }
+}
+
 void AddSettingsSeeds(SeedDir* settings) {
     settings->Add("");
     settings->Add(
@@ -252,6 +285,7 @@ int main(int argc, char** argv) {
     SeedDir text(out / "text");
     SeedDir cli(out / "cli");
     SeedDir rasterDiff(out / "raster_diff");
+    SeedDir regionView(out / "region_view");
 
     std::vector<Bytes> jobs;
     AddJobs(&parser, &jobs);
@@ -260,6 +294,7 @@ int main(int argc, char** argv) {
     for (const Bytes& job : jobs) cli.Add(job);
     AddDisplaySeeds(&display, jobs);
     AddDisplaySeeds(&rasterDiff, jobs);
+    AddRegionViewSeeds(&regionView, jobs);
     AddSettingsSeeds(&settings);
     AddTextSeeds(&text);
     return 0;
