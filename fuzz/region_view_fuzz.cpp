@@ -17,8 +17,8 @@
 namespace {
 
 // The oracle keeps a record per dot of the view.
-constexpr std::int64_t kMaxViewDots = std::int64_t{1} << 20;
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 20;
+constexpr std::int64_t kMaxViewDots = std::int64_t{1} << 16;
+constexpr std::int64_t kMaxPixels = std::int64_t{1} << 16;
 
 class InputReader {
 public:

@@ -216,11 +216,12 @@ struct RegionViewSeed {
 };
 
 void AddRegionViewSeeds(SeedDir* regionView, const std::vector<Bytes>& jobs) {
+    // Each within the target's 65,536 dots and pixels.
     const std::vector<RegionViewSeed> headers = {
-        {100, 60, 254, 0, 0, 63, 600, 0, 0, 0, 0, 3, 0, 0},         // a small bed, 1:1
-        {100, 60, 254, -20, -20, 70, 700, 3, 1, 5, 0xFB, 3, 1, 3},  // K 3, coverage
-        {1000, 600, 1000, 0, 0, 2460, 26, 8, 1, 0, 0, 3, 2, 1},     // a strip of the bed, K 17
-        {50, 50, 254, 100, 100, 8, 100, 0x83, 0, 0, 0, 2, 0, 2},    // 5 pixels a dot
+        {100, 60, 254, 0, 300, 15, 240, 0, 0, 0, 0, 3, 0, 0},       // a small bed, 1:1
+        {100, 60, 254, -20, 350, 16, 250, 3, 1, 5, 0xFB, 3, 1, 3},  // K 3, coverage
+        {1000, 600, 1000, 0, 999, 2460, 0, 8, 1, 0, 0, 3, 2, 1},    // a row across the bed, K 17
+        {50, 50, 254, 100, 100, 2, 30, 0x83, 0, 0, 0, 2, 0, 2},     // 5 pixels a dot
     };
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const RegionViewSeed& h = headers[i % headers.size()];
