@@ -347,14 +347,13 @@ TEST(RegionViewTest, OverlappingLinesAcrossTheMarkingWindowMatchTheOracle) {
             std::vector<std::uint8_t> row(static_cast<std::size_t>(random.Pick(1, 20)));
             for (std::uint8_t& byte : row) byte = static_cast<std::uint8_t>(random.Pick(0, 255));
             writer.Raster(random.Pick(0, 1) == 0 ? '0' : '1',
-                          static_cast<std::int32_t>(edge + random.Pick(-3000, 3000)),
-                          random.Pick32(1, 2), row);
+                          static_cast<std::int32_t>(edge + random.Pick(-3000, 3000)), 1, row);
         }
         const Job job(writer.Bytes());
         RegionViewSettings settings;
         settings.model = model;
         settings.displayMode = 1;
-        settings.view = MakeView(0, 0, edge + 4096, 2, 1024);
+        settings.view = MakeView(0, 0, edge + 4096, 1, 1024);
         for (const ViewShade shade : {ViewShade::kAny, ViewShade::kCoverage}) {
             settings.shade = shade;
             DotOracle oracle(settings, edge + 4096 + 1000, 10);
