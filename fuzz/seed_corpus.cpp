@@ -223,8 +223,7 @@ void AddRegionViewSeeds(SeedDir* regionView, const std::vector<Bytes>& jobs) {
         {1000, 600, 1000, 0, 999, 2460, 0, 8, 1, 0, 0, 3, 2, 1},    // a row across the bed, K 17
         {50, 50, 254, 100, 100, 2, 30, 0x83, 0, 0, 0, 2, 0, 2},     // 5 pixels a dot
     };
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const RegionViewSeed& h = headers[i % headers.size()];
+    const auto add = [&](const RegionViewSeed& h, const Bytes& job) {
         Bytes input;
         for (const std::uint16_t value :
              {h.width, h.height, h.resolution, static_cast<std::uint16_t>(h.x0),
@@ -234,9 +233,16 @@ void AddRegionViewSeeds(SeedDir* regionView, const std::vector<Bytes>& jobs) {
         }
         input.insert(input.end(),
                      {h.zoom, h.shade, h.offsetX, h.offsetY, h.displayMode, h.colorMode, h.flags});
-        input.insert(input.end(), jobs[i].begin(), jobs[i].end());
+        input.insert(input.end(), job.begin(), job.end());
         regionView->Add(input);
-    }
+    };
+    for (std::size_t i = 0; i < jobs.size(); ++i) add(headers[i % headers.size()], jobs[i]);
+    // Two full lines on the one dot row of a view 65,521 dots wide: a copy
+    // of either line more is a dot row whose dots no longer fit in a list.
+    JobWriter overlapping;
+    overlapping.Magic().DotStep(1);
+    for (int i = 0; i < 2; ++i) overlapping.Raster('0', 0, 1000, Bytes(8190, 0xFF));
+    add({2000, 600, 1000, 0, 999, 4095, 0, 16, 1, 0, 0, 1, 0, 0}, overlapping.Bytes());
 }
 
 void AddSettingsSeeds(SeedDir* settings) {
