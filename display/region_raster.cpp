@@ -15,10 +15,26 @@ constexpr std::uint32_t kPixelBitsSize = kDecodedLineCapacity / 4 + kDecodeSlack
 // any bed narrower than about 100 m at 1000 dpi.
 constexpr std::int64_t kMarkWindowDots = std::int64_t{1} << 22;
 
-// Stores the eight bytes from p from a big-endian number.
+// Stores a number at p as eight big-endian bytes.
 void StoreBigEndian64(std::uint8_t* p, std::uint64_t word) {
     if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
     std::memcpy(p, &word, sizeof word);
+}
+
+// ORs bits [first, end) of source into target from bit at on, the most
+// significant bit of each byte first, up to 57 bits a word. Reads and writes
+// up to 8 bytes past the last bit.
+void OrBits(const std::uint8_t* source, std::int64_t first, std::int64_t end, std::uint8_t* target,
+            std::int64_t at) {
+    while (first < end) {
+        const std::int64_t take = std::min({end - first, 64 - (first & 7), 64 - (at & 7)});
+        const std::uint64_t bits =
+            (LoadBigEndian64(source + (first >> 3)) << (first & 7)) >> (64 - take) << (64 - take);
+        std::uint8_t* word = target + (at >> 3);
+        StoreBigEndian64(word, LoadBigEndian64(word) | bits >> (at & 7));
+        first += take;
+        at += take;
+    }
 }
 
 // The set bits in [first, end), the most significant bit of each byte first.
@@ -305,16 +321,8 @@ void RegionRaster::MarkDots(const LinePixels& line, std::int64_t start) {
         std::int64_t end = 0;
         ranges.Range(low, high + 1, &first, &end);
         if (line.step == 1 && line.forward) {
-            // Solid engraving: up to 57 dots a word.
-            for (std::int64_t k = first; k < end;) {
-                const std::int64_t i = line.x + k - start;
-                const std::int64_t take = std::min({end - k, 64 - (k & 7), 64 - (i & 7)});
-                const std::uint64_t bits = (LoadBigEndian64(line.bits + (k >> 3)) << (k & 7)) >>
-                                           (64 - take) << (64 - take);
-                std::uint8_t* target = m_marks.data() + (i >> 3);
-                StoreBigEndian64(target, LoadBigEndian64(target) | bits >> (i & 7));
-                k += take;
-            }
+            // Solid engraving, a word at a time.
+            OrBits(line.bits, first, end, m_marks.data(), line.x + first - start);
         } else {
             const std::int64_t step = line.forward ? line.step : -line.step;
             for (std::int64_t k = NextSetBit(line.bits, first, end); k < end;
