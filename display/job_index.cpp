@@ -1,5 +1,7 @@
 #include "display/job_index.h"
 
+#include <array>
+#include <cstddef>
 #include <new>
 
 #include "display/job_display.h"
@@ -35,26 +37,41 @@ private:
         command.dotStep = static_cast<std::uint8_t>(m_dotStep);
         command.rleBase = static_cast<std::uint8_t>(m_rleBase);
         command.penNumber = static_cast<std::uint8_t>(m_penNumber);
-        if (RepeatsTheLast(command)) return;
+        const int setting = SettingOf(kind);
+        if (setting < 0) {
+            m_settingRecord.fill(kNone);
+        } else if (m_settingRecord[setting] != kNone) {
+            (*m_commands)[m_settingRecord[setting]] = command;
+            return;
+        } else {
+            m_settingRecord[setting] = m_commands->size();
+        }
         m_commands->push_back(command);
     }
 
-    // A setting made again right after itself changes nothing, and a job of
-    // nothing else would otherwise cost a record per two bytes.
-    bool RepeatsTheLast(const IndexedCommand& command) const {
-        if (m_commands->empty()) return false;
-        const IndexedCommand& last = m_commands->back();
-        switch (command.kind) {
+    // Between two commands that draw, only the last pen, the last speed
+    // colour and the last ESC 'V' count: each sets its own thing (the pen's
+    // colour in colour mode "File", the speed's in "End speed", the pen's
+    // place), so they need no order among themselves, and a job of nothing
+    // else would otherwise cost a record per two bytes. -1 for a command
+    // that draws.
+    static int SettingOf(IndexedCommand::Kind kind) {
+        switch (kind) {
             case IndexedCommand::kPenSelect:
+                return 0;
             case IndexedCommand::kEndSpeedSlow:
             case IndexedCommand::kEndSpeedFast:
+                return 1;
             case IndexedCommand::kHome:
-                return last.kind == command.kind && last.penNumber == command.penNumber;
+                return 2;
             default:
-                return false;
+                return -1;
         }
     }
 
+    static constexpr std::size_t kNone = ~std::size_t{0};
+    // The record of each setting since the last command that draws, or kNone.
+    std::array<std::size_t, 3> m_settingRecord = {kNone, kNone, kNone};
     std::deque<IndexedCommand>* m_commands;
 };
 

@@ -409,6 +409,11 @@ TEST(RegionViewTest, RepeatedSettingsAreIndexedOnce) {
         EXPECT_EQ(b.index.Commands().size(), a.index.Commands().size()) << "job " << i;
         ASSERT_TRUE(SamePixels(Draw(b, settings), Draw(a, settings))) << "job " << i;
     }
+    // Between two drawing commands, one record for each of pen, speed and ESC 'V'.
+    JobWriter settings;
+    settings.Magic();
+    for (int i = 0; i < 1000; ++i) settings.VectorF().Pen(1).EscV().VectorJ().Pen(2);
+    EXPECT_EQ(Job(settings.Bytes()).index.Commands().size(), 3u);
 }
 
 // Ten thousand full lines on one dot row, drawn in a child process whose
