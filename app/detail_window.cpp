@@ -26,6 +26,7 @@ constexpr QRgb kOffBedGrey = 0xB4B4B4;
 constexpr int kWheelStep = 120;
 // The arrow keys pan by this share of the window.
 constexpr std::int64_t kArrowPanDivisor = 8;
+const QString kNoMemoryText = QStringLiteral("Not enough memory for this view.");
 
 QString ZoomText(ViewZoom zoom) {
     if (zoom.pixelsPerDot > 1) return QStringLiteral("%1 pixels per dot").arg(zoom.pixelsPerDot);
@@ -63,6 +64,10 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), QColor::fromRgb(kOffBedGrey));
         const QImage& picture = m_window->m_picture;
+        if (m_window->m_outOfMemory) {
+            painter.drawText(rect(), Qt::AlignCenter, kNoMemoryText);
+            return;
+        }
         if (picture.isNull()) return;
         const ViewMapping& shown = m_window->m_pictureView;
         const ViewNavigator& now = m_window->m_navigator;
@@ -249,6 +254,7 @@ void CDetailWindow::PictureDrawn(std::uint64_t request, const ViewMapping& view,
     if (request < m_pictureRequest) return;
     m_pictureRequest = request;
     m_picture = image;
+    m_outOfMemory = image.isNull();
     m_pictureView = view;
     m_canvas->update();
 }
@@ -308,9 +314,13 @@ void CDetailWindow::keyPressEvent(QKeyEvent* event) {
 bool CDetailWindow::SaveView(const QString& path, QString* error) const {
     const std::shared_ptr<const LoadedJob> job = m_jobStale ? LoadedJob::Load(m_jobPath) : m_job;
     Canvas canvas;
-    if (DrawRegionView(LoadedJob::IndexOf(job), CurrentSettings(), &canvas) !=
-        ViewOutcome::kDrawn) {
-        if (error != nullptr) *error = QStringLiteral("The view cannot be drawn.");
+    const ViewOutcome outcome = DrawRegionView(LoadedJob::IndexOf(job), CurrentSettings(), &canvas);
+    if (outcome != ViewOutcome::kDrawn) {
+        if (error != nullptr) {
+            *error = outcome == ViewOutcome::kOutOfMemory
+                         ? kNoMemoryText
+                         : QStringLiteral("The view cannot be drawn.");
+        }
         return false;
     }
     QSaveFile file(path);

@@ -79,8 +79,10 @@ private:
     DetailCanvas* m_canvas = nullptr;
     QLabel* m_readout = nullptr;
     QCheckBox* m_shadeCheck = nullptr;
-    // The last picture drawn, with the view it shows.
+    // The last picture drawn, with the view it shows; null, with the flag
+    // set, when memory ran out for it.
     QImage m_picture;
+    bool m_outOfMemory = false;
     ViewMapping m_pictureView;
     std::uint64_t m_lastRequest = 0;
     std::uint64_t m_pictureRequest = 0;

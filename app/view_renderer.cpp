@@ -46,11 +46,11 @@ void ViewRenderer::Run() {
             m_cancel = false;
         }
         Canvas canvas;
-        if (DrawRegionView(LoadedJob::IndexOf(request.job), request.settings, &canvas, &m_cancel) !=
-            ViewOutcome::kDrawn) {
-            continue;
-        }
-        QImage image = CanvasToImage(canvas);
+        const ViewOutcome outcome =
+            DrawRegionView(LoadedJob::IndexOf(request.job), request.settings, &canvas, &m_cancel);
+        if (outcome != ViewOutcome::kDrawn && outcome != ViewOutcome::kOutOfMemory) continue;
+        // Qt gives a null image when it cannot allocate the copy.
+        QImage image = outcome == ViewOutcome::kDrawn ? CanvasToImage(canvas) : QImage();
         QMetaObject::invokeMethod(
             m_receiver,
             [done = m_done, number = request.number, view = request.settings.view,

@@ -27,7 +27,8 @@ public:
     using Done =
         std::function<void(std::uint64_t request, const ViewMapping& view, const QImage& image)>;
 
-    // done runs on the receiver's thread, for each request drawn to its end.
+    // done runs on the receiver's thread, for each request drawn to its end,
+    // with a null image when memory ran out for the view.
     ViewRenderer(QObject* receiver, Done done);
     ~ViewRenderer();
     ViewRenderer(const ViewRenderer&) = delete;

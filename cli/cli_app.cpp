@@ -3,9 +3,11 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/terminal_text.h"
 
@@ -27,12 +29,13 @@ constexpr std::array<ExitStatuses, 5> kExitStatuses = {{
      "2 a usage error; with --strict, 4 for a job without error bits that has warnings."},
     {"render",
      "Exit status: 0 the picture is written (also for a job with error bits, with a warning), "
-     "1 the job cannot be read or the picture cannot be written, 2 a usage error (including a "
+     "1 the job cannot be read, memory runs out or the picture cannot be written, 2 a usage error "
+     "(including a "
      "model or canvas that leaves no bed image); with --strict, 4 when the job has warnings."},
     {"diff",
      "Exit status: 0 the jobs are the same in their reports, commands and pictures, 1 they "
-     "differ, 2 trouble: a usage error, a job that cannot be read or a picture that cannot be "
-     "written."},
+     "differ, 2 trouble: a usage error, a job that cannot be read, memory that runs out or a "
+     "picture that cannot be written."},
     {"models",
      "Exit status: 0 the models of the settings file are listed (stderr names the file), 1 no "
      "settings file was found, or a binary file stands in its place (stderr says what is at each "
@@ -74,6 +77,17 @@ int CheckOutput(CliContext& context, int status) {
     return kExitCannotWrite;
 }
 
+// The subcommand ran out of memory somewhere in its work on the job; the
+// places that can name what they were making say so themselves. diff keeps
+// 1 for jobs that differ, so running out is its trouble status.
+int NotEnoughMemory(CLI::App& app, CliContext& context) {
+    const std::vector<CLI::App*> chosen = app.get_subcommands();
+    const std::string name = chosen.empty() ? std::string() : chosen.front()->get_name();
+    context.err << "lumikor-cli" << (name.empty() ? "" : " ") << name
+                << ": not enough memory for this job\n";
+    return CheckOutput(context, name == "diff" ? kExitUsage : kExitCannotRead);
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, CliContext& context, RegisterCommands registerAll) {
@@ -96,6 +110,9 @@ int RunCli(int argc, const char* const* argv, CliContext& context, RegisterComma
         context.err << TerminalLines(message.str());
         return CheckOutput(
             context, code == 0 ? kExitOk : kExitUsage);  // --help and --version are not errors
+    } catch (const std::bad_alloc&) {
+        // Whatever ran out, the subcommand stops before writing its output.
+        return NotEnoughMemory(app, context);
     }
     return CheckOutput(context, context.status);
 }

@@ -68,11 +68,21 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
     JobFile job;
     if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
     JobIndex index;
-    index.Build(job.Data(), job.Size());
+    if (!index.Build(job.Data(), job.Size())) {
+        err << "lumikor-cli render: not enough memory for the index of the job's commands\n";
+        return kExitCannotRead;
+    }
     WarnOfParseErrors(options.jobPath, index.ErrorFlags(), err);
     Canvas image;
-    if (DrawRegionView(index, settings, &image) != ViewOutcome::kDrawn) {
-        return ViewUsageError(err, "the view cannot be drawn");
+    switch (DrawRegionView(index, settings, &image)) {
+        case ViewOutcome::kDrawn:
+            break;
+        case ViewOutcome::kOutOfMemory:
+            err << "lumikor-cli render: not enough memory for the view of " << view.Width() << " x "
+                << view.Height() << " pixels\n";
+            return kExitCannotRead;
+        default:
+            return ViewUsageError(err, "the view cannot be drawn");
     }
     if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
     return WritePicture(image, image.Width(), image.Height(), options.outPath, err);

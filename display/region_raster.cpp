@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "display/canvas.h"
 #include "display/job_display.h"
@@ -10,10 +11,37 @@
 namespace {
 
 constexpr std::uint32_t kPixelBitsSize = kDecodedLineCapacity / 4 + kDecodeSlack;
+// The dots of a dot row marked at a time: 512 KiB of bits, one window for
+// any bed narrower than about 100 m at 1000 dpi.
+constexpr std::int64_t kMarkWindowDots = std::int64_t{1} << 22;
+
+// Stores a number at p as eight big-endian bytes.
+void StoreBigEndian64(std::uint8_t* p, std::uint64_t word) {
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    std::memcpy(p, &word, sizeof word);
+}
+
+// ORs bits [first, end) of source into target from bit at on, the most
+// significant bit of each byte first, up to 57 bits a word. Reads and writes
+// up to 8 bytes past the last bit.
+void OrBits(const std::uint8_t* source, std::int64_t first, std::int64_t end, std::uint8_t* target,
+            std::int64_t at) {
+    while (first < end) {
+        const std::int64_t take = std::min({end - first, 64 - (first & 7), 64 - (at & 7)});
+        const std::uint64_t bits =
+            (LoadBigEndian64(source + (first >> 3)) << (first & 7)) >> (64 - take) << (64 - take);
+        std::uint8_t* word = target + (at >> 3);
+        StoreBigEndian64(word, LoadBigEndian64(word) | bits >> (at & 7));
+        first += take;
+        at += take;
+    }
+}
 
 // The set bits in [first, end), the most significant bit of each byte first.
-// Reads whole words, up to 7 bytes past the last bit asked for.
-std::uint64_t CountBits(const std::uint8_t* bits, std::int64_t first, std::int64_t end) {
+// Reads whole words, up to 7 bytes past the last bit asked for. Inlined so
+// that the callers cloned for popcount use the instruction.
+[[gnu::always_inline]] inline std::uint64_t CountBits(const std::uint8_t* bits, std::int64_t first,
+                                                      std::int64_t end) {
     std::uint64_t count = 0;
     while (first < end) {
         const std::int64_t lead = first & 7;
@@ -88,6 +116,8 @@ bool RegionRaster::Draw(const JobIndex& job, const ViewMapping& mapping, const R
     m_color.assign(columns, 0);
     m_decoded.resize(kDecodedLineCapacity + kDecodeSlack);
     m_pixelBits.resize(kPixelBitsSize);
+    m_marks.clear();
+    m_markLow = m_markHigh = 0;
     m_touchedFirst = m_blockColumns;
     m_touchedEnd = 0;
     SortIntoBlockRows(job);
@@ -106,7 +136,7 @@ void RegionRaster::SortIntoBlockRows(const JobIndex& job) {
     m_rowStart.assign(static_cast<std::size_t>(blockRows) + 2, 0);
     m_lines.clear();
     const std::uint8_t* data = job.Data();
-    const std::vector<IndexedCommand>& commands = job.Commands();
+    const std::deque<IndexedCommand>& commands = job.Commands();
     // The block row of a line the view shows, or -1.
     const auto rowOf = [&](const IndexedCommand& command) -> std::int64_t {
         if (PixelsPerByte(command.bitMode) == 0) return -1;
@@ -137,7 +167,7 @@ void RegionRaster::SortIntoBlockRows(const JobIndex& job) {
         if (row < 0) continue;
         const std::int64_t y = std::int64_t{ReadS32BE(data, command.params + 8)} + m_frame.offsetY;
         const auto dotRow = static_cast<std::uint32_t>(m_mapping.y1 - y - row * m_blockSize);
-        m_lines[m_rowStart[static_cast<std::size_t>(row) + 1]++] = LineRef{i, dotRow, layer};
+        m_lines[m_rowStart[static_cast<std::size_t>(row) + 1]++] = LineRef{i, dotRow << 8 | layer};
     }
 }
 
@@ -148,20 +178,19 @@ void RegionRaster::DrawBlockRow(const JobIndex& job, std::int64_t blockRow, Canv
     // Lines of one dot row may overlap, and a dot set twice counts once; a
     // dot row of a single line (the usual case) needs no such care.
     std::sort(begin, end, [](const LineRef& a, const LineRef& b) {
-        return a.dotRow != b.dotRow ? a.dotRow < b.dotRow : a.command < b.command;
+        return a.DotRow() != b.DotRow() ? a.DotRow() < b.DotRow() : a.command < b.command;
     });
     LinePixels line;
     for (auto group = begin; group != end;) {
         auto groupEnd = group + 1;
-        while (groupEnd != end && groupEnd->dotRow == group->dotRow) ++groupEnd;
+        while (groupEnd != end && groupEnd->DotRow() == group->DotRow()) ++groupEnd;
         const bool single = groupEnd - group == 1;
-        if (!single) m_dots.clear();
         for (auto it = group; it != groupEnd; ++it) {
             if (!ReadLine(job, it->command, &line)) continue;
-            CountLine(line, it->command, g_penColors[it->layer], single);
-            if (!single) CollectDots(line);
+            CountLine(line, it->command, g_penColors[it->Layer()], single);
+            if (!single) MarkDots(line, m_lowDot);
         }
-        if (!single) CountCollectedDots();
+        if (!single) CountDotsOnce(job, &*group, &*group + (groupEnd - group));
         group = groupEnd;
     }
     PaintBlockRow(blockRow, canvas);
@@ -252,32 +281,100 @@ void RegionRaster::CountLine(const LinePixels& line, std::uint32_t order, Color 
     }
 }
 
-void RegionRaster::CollectDots(const LinePixels& line) {
+// Whether a line can set a dot in [start, end), from its header alone: its
+// longest decode at its step.
+bool RegionRaster::MayReach(const JobIndex& job, std::uint32_t command, std::int64_t start,
+                            std::int64_t end) const {
+    const IndexedCommand& c = job.Commands()[command];
+    const std::uint8_t* data = job.Data();
+    const bool forward = data[c.params - 1] == '0';
+    const std::int64_t x = std::int64_t{ReadS32BE(data, c.params + 4)} + m_frame.offsetX;
+    const std::int64_t reach =
+        std::int64_t{c.dotStep} * (std::int64_t{kDecodedLineCapacity} * PixelsPerByte(c.bitMode));
+    return (forward ? x : x - reach) < end && (forward ? x + reach : x) >= start;
+}
+
+// Marks the line's set dots in the window from start, which spans the view's
+// dots or kMarkWindowDots of them.
+void RegionRaster::MarkDots(const LinePixels& line, std::int64_t start) {
+    const std::int64_t windowEnd = std::min(start + kMarkWindowDots, m_highDot);
     const std::int64_t reach = line.step * (line.pixels - 1);
-    const std::int64_t low = std::max(line.forward ? line.x : line.x - reach, m_lowDot);
-    const std::int64_t high = std::min(line.forward ? line.x + reach : line.x, m_highDot - 1);
+    const std::int64_t low = std::max(line.forward ? line.x : line.x - reach, start);
+    const std::int64_t high = std::min(line.forward ? line.x + reach : line.x, windowEnd - 1);
     if (low > high) return;
-    if (line.step == 0) {
-        if (NextSetBit(line.bits, 0, line.pixels) < line.pixels) m_dots.push_back(line.x);
-        return;
+    if (m_marks.empty()) {
+        m_marks.assign(
+            static_cast<std::size_t>((std::min(kMarkWindowDots, m_highDot - m_lowDot) + 7) / 8 +
+                                     kDecodeSlack),
+            0);
     }
-    const PixelRanges ranges(line.x, line.step, line.forward);
-    std::int64_t first = 0;
-    std::int64_t end = 0;
-    ranges.Range(low, high + 1, &first, &end);
-    const std::int64_t step = line.forward ? line.step : -line.step;
-    for (std::int64_t k = NextSetBit(line.bits, first, end); k < end;
-         k = NextSetBit(line.bits, k + 1, end)) {
-        m_dots.push_back(line.x + step * k);
+    const auto mark = [&](std::int64_t dot) {
+        const std::int64_t i = dot - start;
+        m_marks[static_cast<std::size_t>(i >> 3)] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
+    };
+    if (line.step == 0) {
+        if (NextSetBit(line.bits, 0, line.pixels) == line.pixels) return;
+        mark(line.x);
+    } else {
+        const PixelRanges ranges(line.x, line.step, line.forward);
+        std::int64_t first = 0;
+        std::int64_t end = 0;
+        ranges.Range(low, high + 1, &first, &end);
+        if (line.step == 1 && line.forward) {
+            // Solid engraving, a word at a time.
+            OrBits(line.bits, first, end, m_marks.data(), line.x + first - start);
+        } else {
+            const std::int64_t step = line.forward ? line.step : -line.step;
+            for (std::int64_t k = NextSetBit(line.bits, first, end); k < end;
+                 k = NextSetBit(line.bits, k + 1, end)) {
+                mark(line.x + step * k);
+            }
+        }
+    }
+    if (m_markLow >= m_markHigh) {
+        m_markLow = low;
+        m_markHigh = high + 1;
+    } else {
+        m_markLow = std::min(m_markLow, low);
+        m_markHigh = std::max(m_markHigh, high + 1);
     }
 }
 
-void RegionRaster::CountCollectedDots() {
-    std::sort(m_dots.begin(), m_dots.end());
-    const auto end = std::unique(m_dots.begin(), m_dots.end());
-    for (auto it = m_dots.begin(); it != end; ++it) {
-        ++m_count[static_cast<std::size_t>((*it - m_mapping.x0) / m_blockSize)];
+// Adds the set dots of a dot row's lines, a dot set twice counted once. The
+// first window is marked as the lines are read; a bed wider than a window
+// takes one more read of each line per further window it may reach.
+void RegionRaster::CountDotsOnce(const JobIndex& job, const LineRef* first, const LineRef* last) {
+    CountMarkedDots(m_lowDot);
+    LinePixels line;
+    for (std::int64_t start = m_lowDot + kMarkWindowDots; start < m_highDot;
+         start += kMarkWindowDots) {
+        const std::int64_t end = std::min(start + kMarkWindowDots, m_highDot);
+        for (const LineRef* it = first; it != last; ++it) {
+            if (MayReach(job, it->command, start, end) && ReadLine(job, it->command, &line)) {
+                MarkDots(line, start);
+            }
+        }
+        CountMarkedDots(start);
     }
+}
+
+#if defined(__x86_64__)
+[[gnu::target_clones("popcnt", "default")]]
+#endif
+void RegionRaster::CountMarkedDots(std::int64_t start) {
+    if (m_markLow >= m_markHigh) return;
+    const std::int64_t lastColumn = (m_markHigh - 1 - m_mapping.x0) / m_blockSize;
+    for (std::int64_t column = (m_markLow - m_mapping.x0) / m_blockSize; column <= lastColumn;
+         ++column) {
+        const std::int64_t blockStart = m_mapping.x0 + column * m_blockSize;
+        m_count[static_cast<std::size_t>(column)] +=
+            CountBits(m_marks.data(), std::max(blockStart, m_markLow) - start,
+                      std::min(blockStart + m_blockSize, m_markHigh) - start);
+    }
+    const std::int64_t firstByte = (m_markLow - start) >> 3;
+    std::memset(m_marks.data() + firstByte, 0,
+                static_cast<std::size_t>(((m_markHigh - 1 - start) >> 3) + 1 - firstByte));
+    m_markLow = m_markHigh = 0;
 }
 
 void RegionRaster::PaintBlockRow(std::int64_t blockRow, Canvas* canvas) {

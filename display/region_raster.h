@@ -37,12 +37,15 @@ public:
               Canvas* canvas, const std::atomic<bool>* cancel);
 
 private:
-    // A raster line of the view, in stream order, with its layer.
+    // A raster line of the view, in stream order: its command, and its dot
+    // row within its block row (below K <= 2^24) above its layer.
     struct LineRef {
         std::uint32_t command = 0;
-        std::uint32_t dotRow = 0;  // within its block row
-        std::uint8_t layer = 0;
+        std::uint32_t rowAndLayer = 0;
+        std::uint32_t DotRow() const { return rowAndLayer >> 8; }
+        std::uint8_t Layer() const { return static_cast<std::uint8_t>(rowAndLayer); }
     };
+    static_assert(sizeof(LineRef) <= 8);
     // The pixels of a decoded, clipped line: pixel k is bit k of bits (most
     // significant first) and lies on dot x + step * k, or x - step * k.
     struct LinePixels {
@@ -63,8 +66,15 @@ private:
 #endif
     void
     CountLine(const LinePixels& line, std::uint32_t order, Color color, bool counts);
-    void CollectDots(const LinePixels& line);
-    void CountCollectedDots();
+    bool MayReach(const JobIndex& job, std::uint32_t command, std::int64_t start,
+                  std::int64_t end) const;
+    void MarkDots(const LinePixels& line, std::int64_t start);
+    void CountDotsOnce(const JobIndex& job, const LineRef* first, const LineRef* last);
+#if defined(__x86_64__)
+    [[gnu::target_clones("popcnt", "default")]]
+#endif
+    void
+    CountMarkedDots(std::int64_t start);
     void PaintBlockRow(std::int64_t blockRow, Canvas* canvas);
 
     ViewMapping m_mapping;
@@ -84,7 +94,13 @@ private:
     std::vector<Color> m_color;
     std::int64_t m_touchedFirst = 0;
     std::int64_t m_touchedEnd = 0;
-    std::vector<std::int64_t> m_dots;
+    // The dots set by the lines of one dot row, a window of the dots the
+    // view shows at a time (bit i is dot start + i), so that a dot set by
+    // several lines counts once; and the marked stretch, [m_markLow,
+    // m_markHigh) in dots.
+    std::vector<std::uint8_t> m_marks;
+    std::int64_t m_markLow = 0;
+    std::int64_t m_markHigh = 0;
     std::vector<std::uint8_t> m_decoded;
     std::vector<std::uint8_t> m_pixelBits;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "display/job_display.h"
@@ -24,9 +25,9 @@ public:
                               static_cast<std::int32_t>(m_mapping.Height()), nullptr, 0};
         // The mapping first: the view's canvas does not fit the bed.
         SetViewMapping(&m_mapping);
-        if (SetCanvas(&desc) == 0 || SetModel(&settings.model) == 0) {
-            return ViewOutcome::kNotDrawable;
-        }
+        // The view's size is checked already: only memory can be missing.
+        if (SetCanvas(&desc) == 0) return ViewOutcome::kOutOfMemory;
+        if (SetModel(&settings.model) == 0) return ViewOutcome::kNotDrawable;
         SetDisplayMode(settings.displayMode);
         SetColorMode(settings.colorMode);
         SetOffset(settings.offsetX, settings.offsetY);
@@ -78,7 +79,7 @@ private:
             surface.MoveTo(m_mapping.PathColumn(0), m_mapping.PathRow(GetBedHeightDots()));
         };
         home();
-        const std::vector<IndexedCommand>& commands = job.Commands();
+        const std::deque<IndexedCommand>& commands = job.Commands();
         for (std::size_t i = 0; i < commands.size(); ++i) {
             if (i % kCancelPollInterval == 0 && cancel != nullptr &&
                 cancel->load(std::memory_order_relaxed)) {
@@ -128,9 +129,16 @@ private:
 ViewOutcome DrawRegionView(const JobIndex& job, const RegionViewSettings& settings, Canvas* image,
                            const std::atomic<bool>* cancel) {
     if (!settings.view.Drawable()) return ViewOutcome::kNotDrawable;
-    // On the heap: the display carries a decode buffer of 64 KiB.
-    const auto view = std::make_unique<CRegionView>();
-    const ViewOutcome outcome = view->Draw(job, settings, cancel);
-    if (outcome == ViewOutcome::kDrawn) *image = view->TakeImage();
-    return outcome;
+    if (job.OutOfMemory()) return ViewOutcome::kOutOfMemory;
+    // The work's allocations (the display's buffers, the lines of the view)
+    // are the calls here that throw.
+    try {
+        // On the heap: the display carries a decode buffer of 64 KiB.
+        const auto view = std::make_unique<CRegionView>();
+        const ViewOutcome outcome = view->Draw(job, settings, cancel);
+        if (outcome == ViewOutcome::kDrawn) *image = view->TakeImage();
+        return outcome;
+    } catch (const std::bad_alloc&) {
+        return ViewOutcome::kOutOfMemory;
+    }
 }

@@ -30,11 +30,13 @@ struct RegionViewSettings {
     std::int32_t showStartPoint = 0;
 };
 
-enum class ViewOutcome { kDrawn, kNotDrawable, kCancelled };
+enum class ViewOutcome { kDrawn, kNotDrawable, kCancelled, kOutOfMemory };
 
 // Draws the view of the indexed job into *image (replaced by a canvas of the
 // view's size). kNotDrawable when the view is outside its limits or too
 // large a picture, or the model has no usable bed; kCancelled when cancel
-// became true on the way (polled often, so a newer view can take over).
+// became true on the way (polled often, so a newer view can take over);
+// kOutOfMemory when memory ran out for the picture or its work, or for the
+// job's index (a view without some of the job would pass for the job's).
 ViewOutcome DrawRegionView(const JobIndex& job, const RegionViewSettings& settings, Canvas* image,
                            const std::atomic<bool>* cancel = nullptr);

@@ -205,6 +205,46 @@ void AddDisplaySeeds(SeedDir* display, const std::vector<Bytes>& jobs) {
     }
 }
 
+// The region view target's first bytes: model, view corner, span (x in
+// steps of 16 dots), zoom, shading, offsets, display mode, colour mode and
+// show flags, as fuzz/region_view_fuzz.cpp reads them.
+struct RegionViewSeed {
+    std::uint16_t width, height, resolution;
+    std::int16_t x0, y0;
+    std::uint16_t spanX, spanY;
+    std::uint8_t zoom, shade, offsetX, offsetY, displayMode, colorMode, flags;
+};
+
+void AddRegionViewSeeds(SeedDir* regionView, const std::vector<Bytes>& jobs) {
+    // Each within the target's 65,536 dots and pixels.
+    const std::vector<RegionViewSeed> headers = {
+        {100, 60, 254, 0, 300, 15, 240, 0, 0, 0, 0, 3, 0, 0},       // a small bed, 1:1
+        {100, 60, 254, -20, 350, 16, 250, 3, 1, 5, 0xFB, 3, 1, 3},  // K 3, coverage
+        {1000, 600, 1000, 0, 999, 2460, 0, 8, 1, 0, 0, 3, 2, 1},    // a row across the bed, K 17
+        {50, 50, 254, 100, 100, 2, 30, 0x83, 0, 0, 0, 2, 0, 2},     // 5 pixels a dot
+    };
+    const auto add = [&](const RegionViewSeed& h, const Bytes& job) {
+        Bytes input;
+        for (const std::uint16_t value :
+             {h.width, h.height, h.resolution, static_cast<std::uint16_t>(h.x0),
+              static_cast<std::uint16_t>(h.y0), h.spanX, h.spanY}) {
+            input.push_back(static_cast<std::uint8_t>(value >> 8));
+            input.push_back(static_cast<std::uint8_t>(value));
+        }
+        input.insert(input.end(),
+                     {h.zoom, h.shade, h.offsetX, h.offsetY, h.displayMode, h.colorMode, h.flags});
+        input.insert(input.end(), job.begin(), job.end());
+        regionView->Add(input);
+    };
+    for (std::size_t i = 0; i < jobs.size(); ++i) add(headers[i % headers.size()], jobs[i]);
+    // Two full lines on the one dot row of a view 65,521 dots wide: a copy
+    // of either line more is a dot row whose dots no longer fit in a list.
+    JobWriter overlapping;
+    overlapping.Magic().DotStep(1);
+    for (int i = 0; i < 2; ++i) overlapping.Raster('0', 0, 1000, Bytes(8190, 0xFF));
+    add({2000, 600, 1000, 0, 999, 4095, 0, 16, 1, 0, 0, 1, 0, 0}, overlapping.Bytes());
+}
+
 void AddSettingsSeeds(SeedDir* settings) {
     settings->Add("");
     settings->Add(
@@ -253,6 +293,7 @@ int main(int argc, char** argv) {
     SeedDir cli(out / "cli");
     SeedDir rasterDiff(out / "raster_diff");
     SeedDir diff(out / "diff");
+    SeedDir regionView(out / "region_view");
 
     std::vector<Bytes> jobs;
     AddJobs(&parser, &jobs);
@@ -277,6 +318,7 @@ int main(int argc, char** argv) {
     }
     AddDisplaySeeds(&display, jobs);
     AddDisplaySeeds(&rasterDiff, jobs);
+    AddRegionViewSeeds(&regionView, jobs);
     AddSettingsSeeds(&settings);
     AddTextSeeds(&text);
     return 0;

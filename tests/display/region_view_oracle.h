@@ -39,11 +39,11 @@ public:
                 std::uint32_t last = 0;
                 Color color = 0;
                 bool onBed = false;
-                for (std::int64_t dy = 0; dy < k; ++dy) {
-                    for (std::int64_t dx = 0; dx < k; ++dx) {
+                for (std::int64_t dy = 0; dy < k && py * k + dy < m_height; ++dy) {
+                    // Dots past the view's edge are not in it.
+                    for (std::int64_t dx = 0; dx < k && px * k + dx < m_width; ++dx) {
                         const std::int64_t ix = px * k + dx;
                         const std::int64_t iy = py * k + dy;
-                        if (ix >= m_width || iy >= m_height) continue;
                         const std::int64_t x = m_view.x0 + ix;
                         const std::int64_t y = m_view.y1 - iy;
                         onBed |= x >= 0 && x < m_bedWidth && y > 0 && y <= m_bedHeight;

@@ -3,8 +3,14 @@
 // map dots alike, and against themselves: an aligned sub-view is a crop.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "display/region_view.h"
@@ -324,6 +330,133 @@ TEST(RegionViewTest, ViewsOutsideTheLimitsAreRefusedAndDrawingCanBeCancelled) {
     settings.model = MakeModel(1000, 600, 1000);
     const std::atomic<bool> cancel{true};
     EXPECT_EQ(DrawRegionView(job.index, settings, &image, &cancel), ViewOutcome::kCancelled);
+}
+
+// Lines of one dot row that straddle the edge of the bitmap a dot row is
+// counted in, on a bed wider than that bitmap.
+TEST(RegionViewTest, OverlappingLinesAcrossTheMarkingWindowMatchTheOracle) {
+    RandomJobs random(7);
+    const std::int64_t edge = std::int64_t{1} << 22;
+    const ModelInfo model = MakeModel(440000, 1, 254);  // 4.4 million dots wide
+    for (int i = 0; i < 3; ++i) {
+        JobWriter writer;
+        writer.Magic();
+        for (int line = 0; line < 12; ++line) {
+            writer.DotStep(static_cast<std::uint8_t>(random.Pick(0, 255)));
+            writer.BitMode(static_cast<std::uint8_t>(random.Pick(0, 2)));
+            std::vector<std::uint8_t> row(static_cast<std::size_t>(random.Pick(1, 20)));
+            for (std::uint8_t& byte : row) byte = static_cast<std::uint8_t>(random.Pick(0, 255));
+            writer.Raster(random.Pick(0, 1) == 0 ? '0' : '1',
+                          static_cast<std::int32_t>(edge + random.Pick(-3000, 3000)), 1, row);
+        }
+        const Job job(writer.Bytes());
+        RegionViewSettings settings;
+        settings.model = model;
+        settings.displayMode = 1;
+        settings.view = MakeView(0, 0, edge + 4096, 1, 1024);
+        for (const ViewShade shade : {ViewShade::kAny, ViewShade::kCoverage}) {
+            settings.shade = shade;
+            DotOracle oracle(settings, edge + 4096 + 1000, 10);
+            oracle.Attach(job.bytes.data(), static_cast<std::uint32_t>(job.bytes.size()));
+            oracle.Parse();
+            ASSERT_TRUE(SamePixels(Draw(job, settings), oracle.Picture()))
+                << "job " << i << " shade " << static_cast<int>(shade);
+        }
+    }
+}
+
+// Settings made again right after themselves leave no record and no trace
+// in the picture.
+TEST(RegionViewTest, RepeatedSettingsAreIndexedOnce) {
+    RandomJobs random(11);
+    for (int i = 0; i < 40; ++i) {
+        JobWriter once;
+        JobWriter repeated;
+        for (JobWriter* writer : {&once, &repeated}) writer->Magic();
+        for (int command = 0; command < 20; ++command) {
+            const auto kind = random.Pick(0, 4);
+            const auto pen = static_cast<std::uint8_t>(random.Pick(0, 7));
+            const std::int32_t x = random.Pick32(0, 300);
+            const std::int32_t y = random.Pick32(0, 200);
+            // Only settings repeat: a line drawn twice is a different job.
+            const std::int64_t times = kind < 4 ? random.Pick(1, 3) : 1;
+            for (JobWriter* writer : {&once, &repeated}) {
+                for (std::int64_t n = 0; n < (writer == &once ? 1 : times); ++n) {
+                    switch (kind) {
+                        case 0:
+                            writer->Pen(pen);
+                            break;
+                        case 1:
+                            writer->EscV();
+                            break;
+                        case 2:
+                            writer->VectorF();
+                            break;
+                        case 3:
+                            writer->VectorJ();
+                            break;
+                        default:
+                            writer->MoveAbsolute(x, y).LineRelative(y - x, x - y);
+                            break;
+                    }
+                }
+            }
+        }
+        const Job a(once.Bytes());
+        const Job b(repeated.Bytes());
+        RegionViewSettings settings = random.Options(UnitScaleModel(300, 200));
+        settings.view = MakeView(0, 0, 300, 200, 1);
+        EXPECT_EQ(b.index.Commands().size(), a.index.Commands().size()) << "job " << i;
+        ASSERT_TRUE(SamePixels(Draw(b, settings), Draw(a, settings))) << "job " << i;
+    }
+    // Between two drawing commands, one record for each of pen, speed and ESC 'V'.
+    JobWriter settings;
+    settings.Magic();
+    for (int i = 0; i < 1000; ++i) settings.VectorF().Pen(1).EscV().VectorJ().Pen(2);
+    EXPECT_EQ(Job(settings.Bytes()).index.Commands().size(), 3u);
+}
+
+// Ten thousand full lines on one dot row, drawn in a child process whose
+// address space is limited: a dot counted in a list per line needs
+// gigabytes, a bitmap of the view's dots a few megabytes.
+TEST(RegionViewTest, OverlappingLinesDrawWithinAMemoryLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves far more address space than any limit";
+#else
+    const ModelInfo model = DefaultModel();
+    const std::vector<std::uint8_t> full(4922, 0xFF);  // the bed's 39370 dots
+    JobWriter writer;
+    writer.Magic().DotStep(1);
+    for (int i = 0; i < 10000; ++i)
+        writer.Raster(i % 2 == 0 ? '0' : '1', i % 2 == 0 ? 0 : 39369, 1000, full);
+    const Job job(writer.Bytes());
+    RegionViewSettings settings;
+    settings.model = model;
+    settings.displayMode = 1;
+    settings.shade = ViewShade::kCoverage;
+    settings.view = MakeView(0, 0, 39370, 2000, 4);
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        // What is mapped already, and 256 MB more.
+        std::ifstream status("/proc/self/statm");
+        std::uint64_t pages = 0;
+        status >> pages;
+        const auto limit = static_cast<rlim_t>(pages * 4096 + (std::uint64_t{256} << 20));
+        const rlimit memory{limit, limit};
+        Canvas image;
+        const bool ok = setrlimit(RLIMIT_AS, &memory) == 0 &&
+                        DrawRegionView(job.index, settings, &image) == ViewOutcome::kDrawn &&
+                        // Each block holds 4 of its 16 dots, each set 5000 times.
+                        image.GetPixel(0, 250) == 0xC0C0C0u &&
+                        image.GetPixel(9841, 250) == 0xC0C0C0u;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+#endif
 }
 
 }  // namespace
