@@ -2,9 +2,9 @@
 // names of one file (links, /proc/self/fd, standard input) compare equal.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstdint>
+
+struct stat;
 
 struct FileIdentity {
     std::uint64_t device = 0;
@@ -13,6 +13,4 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-inline FileIdentity IdentityOf(const struct stat& info) {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
+FileIdentity IdentityOf(const struct stat& info);
