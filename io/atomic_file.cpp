@@ -20,7 +20,7 @@ constexpr int kMaxNameAttempts = 16;
 // Why something other than a regular file is not replaced.
 std::string WhatItIs(mode_t mode) {
     const char* what = "is not a regular file";
-    if (S_ISDIR(mode)) what = "is a directory";
+    if (S_ISDIR(mode)) what = std::strerror(EISDIR);  // as renaming onto it would say
     if (S_ISCHR(mode)) what = "is a character device";
     if (S_ISBLK(mode)) what = "is a block device";
     if (S_ISSOCK(mode)) what = "is a socket";

@@ -91,7 +91,7 @@ TEST(OutputRefusalTest, OnlyARegularFileThatIsNoInputIsReplaced) {
     const std::vector<Case> cases = {
         {(d / "pipe.png").string(), "is a pipe"},
         {(d / "to-pipe.png").string(), "is a pipe"},
-        {(d / "folder.png").string(), "is a directory"},
+        {(d / "folder.png").string(), "Is a directory"},
         {(d / "folder.png/").string(), "Is a directory"},
         {(d / "socket.png").string(), "is a socket", socketMade},
         {(d / "null.png").string(), "is a character device", deviceMade},
