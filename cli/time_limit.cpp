@@ -1,32 +1,31 @@
 #include "cli/time_limit.h"
 
 #include <signal.h>
-#include <sys/time.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "cli/cli_app.h"
 
 namespace {
 
-// The handler may only write and exit, so the message is ready beforehand.
+// The timer's own thread ends the process: a signal would wait until the
+// main thread leaves the kernel, and populating a mapping of gigabytes can
+// take seconds; ending the process interrupts it at once.
+enum State : int { kArmed, kFired, kDisarmed };
+std::atomic<int> g_state{kDisarmed};
 std::array<char, 512> g_message{};
 std::size_t g_messageSize = 0;
-struct sigaction g_previous {};
 
-void OnTimeUp(int /*signal*/) {
+void OnTimeUp(sigval /*unused*/) {
+    int armed = kArmed;
+    if (!g_state.compare_exchange_strong(armed, kFired)) return;  // disarmed just now
     (void)::write(STDERR_FILENO, g_message.data(), g_messageSize);
     ::_exit(kExitCannotRead);
-}
-
-itimerval After(std::uint32_t milliseconds) {
-    itimerval timer{};
-    timer.it_value.tv_sec = static_cast<time_t>(milliseconds / 1000);
-    timer.it_value.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
-    return timer;
 }
 
 }  // namespace
@@ -35,16 +34,29 @@ TimeLimit::TimeLimit(std::uint32_t milliseconds, const std::string& message) {
     g_messageSize = std::min(message.size(), g_message.size() - 1);
     std::memcpy(g_message.data(), message.data(), g_messageSize);
     g_message[g_messageSize++] = '\n';
-    struct sigaction action {};
-    action.sa_handler = OnTimeUp;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGALRM, &action, &g_previous);
-    const itimerval timer = After(std::max<std::uint32_t>(milliseconds, 1));
-    ::setitimer(ITIMER_REAL, &timer, nullptr);
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD;
+    event.sigev_notify_function = OnTimeUp;
+    timer_t timer{};
+    // Without a timer (no threads left to the process) the run goes on
+    // without a limit rather than failing.
+    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) return;
+    m_timer = timer;
+    g_state.store(kArmed);
+    itimerspec when{};
+    const std::uint32_t total = std::max<std::uint32_t>(milliseconds, 1);
+    when.it_value.tv_sec = static_cast<time_t>(total / 1000);
+    when.it_value.tv_nsec = static_cast<long>(total % 1000) * 1000000L;
+    m_armed = ::timer_settime(timer, 0, &when, nullptr) == 0;
 }
 
 TimeLimit::~TimeLimit() {
-    const itimerval off = After(0);
-    ::setitimer(ITIMER_REAL, &off, nullptr);
-    ::sigaction(SIGALRM, &g_previous, nullptr);
+    if (m_timer == nullptr) return;
+    int armed = kArmed;
+    if (m_armed && !g_state.compare_exchange_strong(armed, kDisarmed)) {
+        // It fired: the process is ending in the timer's thread.
+        for (;;) ::pause();
+    }
+    g_state.store(kDisarmed);
+    ::timer_delete(static_cast<timer_t>(m_timer));
 }
