@@ -7,6 +7,7 @@
 
 #include "cli/dump_command.h"
 #include "cli/info_command.h"
+#include "cli/json_text.h"
 #include "cli/load_job.h"
 #include "cli/picture_diff.h"
 #include "cli/render_command.h"
@@ -154,7 +155,7 @@ int Trouble(std::ostream& err, const std::string& message) {
 
 void WriteValue(std::ostream& out, const Json& value) {
     // JSON escapes the C0 controls only: DEL and C1 in a job name pass.
-    out << (value.is_null() ? std::string("(none)") : TerminalText(value.dump()));
+    out << (value.is_null() ? std::string("(none)") : TerminalText(JsonText(value)));
 }
 
 void WriteText(const Json& result, std::ostream& out) {
@@ -237,7 +238,8 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     }
     Json pictures = PictureJson(pictureDiff, *displayB);
     if (!options.imagePath.empty()) {
-        if (!WriteDiffImage(*displayA, *displayB, options.imagePath, error)) {
+        const FileIdentity inputs[] = {a.job.Identity(), b.job.Identity()};
+        if (!WriteDiffImage(*displayA, *displayB, options.imagePath, inputs, error)) {
             return Trouble(err, error);
         }
         pictures["image"] = options.imagePath;
@@ -247,7 +249,7 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     const Json result{{"identical", same},  {"a", *a.path},       {"b", *b.path},
                       {"reports", reports}, {"streams", streams}, {"pictures", pictures}};
     if (options.json) {
-        out << result.dump(2) << '\n';
+        out << JsonText(result, 2) << '\n';
     } else {
         WriteText(result, out);
     }

@@ -9,6 +9,7 @@
 
 #include "cli/describe.h"
 #include "cli/extents_report.h"
+#include "cli/json_text.h"
 #include "cli/load_job.h"
 #include "cli/terminal_text.h"
 #include "parser/job_format.h"
@@ -46,7 +47,7 @@ protected:
             entry["cmdStart"] = m_cmdStart;
             entry["cmdLength"] = m_cmdLength;
         }
-        *m_trace << (m_firstTraceEntry ? "\n    " : ",\n    ") << entry.dump();
+        *m_trace << (m_firstTraceEntry ? "\n    " : ",\n    ") << JsonText(entry);
         m_firstTraceEntry = false;
     }
 
@@ -188,7 +189,7 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         WriteText(options.jobPath, state, walker, extents, out);
         return status;
     }
-    const std::string summary = SummaryJson(state, walker, extents).dump(2);
+    const std::string summary = JsonText(SummaryJson(state, walker, extents), 2);
     if (!options.trace) {
         out << summary << '\n';
         return status;

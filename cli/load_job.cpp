@@ -10,9 +10,9 @@ void CannotRead(const std::string& path, const std::string& reason, std::ostream
 
 }  // namespace
 
-bool LoadJob(const std::string& path, JobFile& job, std::ostream& err) {
+bool LoadJob(const std::string& path, JobFile& job, std::ostream& err, JobSource source) {
     std::string error;
-    if (job.Open(path, JobSource::kFileOrStream, &error)) return true;
+    if (job.Open(path, source, &error)) return true;
     CannotRead(path, error, err);
     return false;
 }

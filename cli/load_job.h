@@ -9,7 +9,8 @@
 
 // On failure writes "lumikor-cli: cannot read 'PATH': REASON" to err and
 // returns false.
-bool LoadJob(const std::string& path, JobFile& job, std::ostream& err);
+bool LoadJob(const std::string& path, JobFile& job, std::ostream& err,
+             JobSource source = JobSource::kFileOrStream);
 
 // After the last read of the job: false, with the same message naming
 // kJobChanged, when the file changed while it was read.

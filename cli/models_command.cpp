@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/json_text.h"
 #include "cli/terminal_text.h"
 #include "settings/model_list.h"
 
@@ -78,8 +79,7 @@ int RunModels(const ModelsOptions& options, const SettingsPlaces& places, std::o
                             {"resolution", model.resolution},
                             {"resolutionY", model.resolutionY}});
         }
-        // Names are bytes from the file; invalid UTF-8 is replaced, not fatal.
-        out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        out << JsonText(list, 2) << '\n';
         return kExitOk;
     }
     for (const ModelInfo& model : models) {

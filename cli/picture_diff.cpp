@@ -112,7 +112,7 @@ void WritePictureText(const Json& pictures, std::ostream& out) {
 }
 
 bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b, const std::string& path,
-                    std::string& error) {
+                    std::span<const FileIdentity> inputs, std::string& error) {
     Canvas picture;
     const std::int32_t width = b.GetImageWidth();
     const std::int32_t height = std::min(b.GetImageHeight(), b.GetCanvas().Height());
@@ -130,5 +130,5 @@ bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b, const std::strin
             picture.SetPixel(x, y, shown);
         }
     }
-    return WriteCanvasPng(picture, width, height, path, &error) != 0;
+    return WriteCanvasPng(picture, width, height, path, &error, inputs) != 0;
 }

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "io/file_identity.h"
+
 class CJobDisplay;
 
 struct PictureDiff {
@@ -31,6 +33,6 @@ void WritePictureText(const nlohmann::ordered_json& pictures, std::ostream& out)
 
 // B's bed, faded, with the pixels drawn only in A in red and those drawn
 // only (or differently) in B in green, as a PNG file. False with the reason
-// in error when it cannot be written.
+// in error when it cannot be written, or path leads to one of inputs.
 bool WriteDiffImage(const CJobDisplay& a, const CJobDisplay& b, const std::string& path,
-                    std::string& error);
+                    std::span<const FileIdentity> inputs, std::string& error);

@@ -47,7 +47,8 @@ bool EncodePng(png_image& image, const Canvas& canvas, std::vector<std::uint8_t>
 }  // namespace
 
 int WriteCanvasPng(const Canvas& canvas, std::int32_t width, std::int32_t height,
-                   const std::string& path, std::string* error) {
+                   const std::string& path, std::string* error,
+                   std::span<const FileIdentity> inputs) {
     if (!CheckImageArea(canvas, width, height, error)) return 0;
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -65,6 +66,7 @@ int WriteCanvasPng(const Canvas& canvas, std::int32_t width, std::int32_t height
     if (!encodedOk) return 0;
 
     AtomicFile file;
-    if (!file.Open(path, error) || !file.Write(encoded.data(), encoded.size(), error)) return 0;
+    if (!file.Open(path, error, inputs) || !file.Write(encoded.data(), encoded.size(), error))
+        return 0;
     return file.Commit(error) ? 1 : 0;
 }

@@ -14,7 +14,6 @@
 #include "cli/terminal_text.h"
 #include "display/bitmap_file.h"
 #include "display/job_display.h"
-#include "io/atomic_file.h"
 
 namespace {
 
@@ -99,13 +98,6 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     if (const int status = SetUpRender(options, *display, settings, err); status != kExitOk) {
         return status;
     }
-    // A job named like a picture (x.bmp), or a picture name linked to the
-    // job, would otherwise be replaced by its own preview.
-    if (NamesSameFile(options.jobPath, options.outPath)) {
-        err << "lumikor-cli render: '" << TerminalText(options.outPath)
-            << "' is the job itself; the picture is not written over it\n";
-        return kExitCannotWrite;
-    }
     if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
     JobFile job;
@@ -119,7 +111,8 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     const Canvas& canvas = display->GetCanvas();
     const std::int32_t width = options.wholeCanvas ? canvas.Width() : display->GetImageWidth();
     const std::int32_t height = options.wholeCanvas ? canvas.Height() : display->GetImageHeight();
-    const int written = WritePicture(canvas, width, height, options.outPath, err);
+    const FileIdentity inputs[] = {job.Identity()};
+    const int written = WritePicture(canvas, width, height, options.outPath, inputs, err);
     if (written != kExitOk) return written;
     return options.strict && !warnings.empty() ? kExitStrict : kExitOk;
 }
@@ -133,11 +126,11 @@ void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std
 }
 
 int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
-                 const std::string& path, std::ostream& err) {
+                 const std::string& path, std::span<const FileIdentity> inputs, std::ostream& err) {
     std::string error;
     const int written = ImageFormatOf(path) == ImageFormat::kBmp
-                            ? WriteCanvasBitmap(canvas, width, height, path, &error)
-                            : WriteCanvasPng(canvas, width, height, path, &error);
+                            ? WriteCanvasBitmap(canvas, width, height, path, &error, inputs)
+                            : WriteCanvasPng(canvas, width, height, path, &error, inputs);
     if (written == 0) {
         err << "lumikor-cli: " << TerminalText(error) << '\n';
         return kExitCannotWrite;

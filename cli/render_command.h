@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "display/job_display.h"
 #include "display/region_view.h"
+#include "io/file_identity.h"
 
 struct RenderOptions {
     std::string jobPath;
@@ -58,6 +60,7 @@ class Canvas;
 void WarnOfParseErrors(const std::string& jobPath, std::uint32_t errorFlags, std::ostream& err);
 
 // Writes the top-left width x height pixels as .bmp or .png, by the path's
-// extension; returns the exit status, with the reason on err.
+// extension, never over one of the run's inputs; returns the exit status,
+// with the reason on err.
 int WritePicture(const Canvas& canvas, std::int32_t width, std::int32_t height,
-                 const std::string& path, std::ostream& err);
+                 const std::string& path, std::span<const FileIdentity> inputs, std::ostream& err);

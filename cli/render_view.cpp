@@ -1,5 +1,6 @@
 #include "cli/render_view.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,16 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
                   const CJobDisplay& display, std::ostream& err) {
     if (options.wholeCanvas) return ViewUsageError(err, "--whole-canvas does not go with a view");
     ViewMapping& view = settings.view;
+    // Corners are checked before any arithmetic on them: near the ends of
+    // the 64-bit range a difference would overflow.
+    const auto inRange = [](std::int64_t v) {
+        return v >= -ViewMapping::kMaxCorner && v <= ViewMapping::kMaxCorner;
+    };
+    if (!std::all_of(options.view.begin(), options.view.end(), inRange)) {
+        return ViewUsageError(err, "--view corners must lie within -" +
+                                       std::to_string(ViewMapping::kMaxCorner) + " to " +
+                                       std::to_string(ViewMapping::kMaxCorner) + " dots");
+    }
     if (options.view.size() == 4) {
         view.x0 = options.view[0];
         view.y0 = options.view[1];
@@ -85,5 +96,6 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
             return ViewUsageError(err, "the view cannot be drawn");
     }
     if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
-    return WritePicture(image, image.Width(), image.Height(), options.outPath, err);
+    const FileIdentity inputs[] = {job.Identity()};
+    return WritePicture(image, image.Width(), image.Height(), options.outPath, inputs, err);
 }

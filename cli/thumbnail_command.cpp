@@ -8,6 +8,7 @@
 #include "cli/load_job.h"
 #include "cli/png_file.h"
 #include "cli/terminal_text.h"
+#include "cli/time_limit.h"
 #include "display/job_display.h"
 #include "parser/job_format.h"
 
@@ -23,6 +24,29 @@ int Fail(std::ostream& err, int status, const std::string& message) {
     return status;
 }
 
+// Reads and draws the job; the part of the run the time limit covers.
+int DrawThumbnail(const ThumbnailOptions& options, JobFile& job, CJobDisplay& display,
+                  std::ostream& err) {
+    if (!LoadJob(options.jobPath, job, err, JobSource::kRegularFile)) return kExitCannotRead;
+    // A file without the magic draws an empty bed: a picture of nothing is
+    // no thumbnail, so the file manager had better show its generic icon.
+    if (!HasMagic(job.Bytes())) {
+        return Fail(err, kExitJobErrors, "'" + options.jobPath + "' is not a laser job");
+    }
+
+    // The canvas is the thumbnail's square; the bed fills it along its longer
+    // side, so lines are drawn at the thumbnail's own scale, not shrunk.
+    const CanvasDesc desc{options.size, options.size, nullptr, 0};
+    const ModelInfo model =
+        MakeModel(kDefaultModelWidth, kDefaultModelHeight, kDefaultModelResolution);
+    if (display.SetCanvas(&desc) == 0 || display.SetModel(&model) == 0) {
+        return Fail(err, kExitCannotRead,
+                    "no canvas of " + std::to_string(options.size) + " pixels");
+    }
+    display.DrawJob(job.Data(), job.Size());
+    return JobReadWhole(job, options.jobPath, err) ? kExitOk : kExitCannotRead;
+}
+
 }  // namespace
 
 int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
@@ -32,29 +56,22 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
                         std::to_string(kThumbnailMaxSize));
     }
     JobFile job;
-    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
-    // A file without the magic draws an empty bed: a picture of nothing is
-    // no thumbnail, so the file manager had better show its generic icon.
-    if (!HasMagic(job.Bytes())) {
-        return Fail(err, kExitJobErrors, "'" + options.jobPath + "' is not a laser job");
-    }
-
-    // The canvas is the thumbnail's square; the bed fills it along its longer
-    // side, so lines are drawn at the thumbnail's own scale, not shrunk.
     auto display = std::make_unique<CJobDisplay>();
-    const CanvasDesc desc{options.size, options.size, nullptr, 0};
-    const ModelInfo model =
-        MakeModel(kDefaultModelWidth, kDefaultModelHeight, kDefaultModelResolution);
-    if (display->SetCanvas(&desc) == 0 || display->SetModel(&model) == 0) {
-        return Fail(err, kExitCannotRead,
-                    "no canvas of " + std::to_string(options.size) + " pixels");
+    {
+        // Not over the write: the limit must never cut a save short and
+        // leave its temporary file behind.
+        const TimeLimit limit(options.timeLimitMs,
+                              "lumikor-cli thumbnail: '" + TerminalText(options.jobPath) +
+                                  "' took too long (over " + std::to_string(options.timeLimitMs) +
+                                  " ms); no thumbnail written");
+        if (const int status = DrawThumbnail(options, job, *display, err); status != kExitOk) {
+            return status;
+        }
     }
-    display->DrawJob(job.Data(), job.Size());
-    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
-
     std::string error;
+    const FileIdentity inputs[] = {job.Identity()};
     if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),
-                       options.outPath, &error) == 0) {
+                       options.outPath, &error, inputs) == 0) {
         return Fail(err, kExitCannotWrite, error);
     }
     return kExitOk;

@@ -47,7 +47,8 @@ std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width,
 }
 
 int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t height,
-                      const std::string& path, std::string* error) {
+                      const std::string& path, std::string* error,
+                      std::span<const FileIdentity> inputs) {
     if (!CheckImageArea(canvas, width, height, error)) return 0;
     const auto stride = static_cast<std::size_t>(Canvas::StrideFor(width));
     const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
@@ -63,7 +64,8 @@ int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t hei
 
     AtomicFile file;
     const auto headers = BitmapHeaders(width, height);
-    if (!file.Open(path, error) || !file.Write(headers.data(), headers.size(), error)) return 0;
+    if (!file.Open(path, error, inputs) || !file.Write(headers.data(), headers.size(), error))
+        return 0;
     // The canvas is stored top-down, the file bottom-up.
     std::size_t filled = 0;
     for (std::int32_t y = height - 1; y >= 0; --y) {

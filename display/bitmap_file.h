@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "io/file_identity.h"
 
 class Canvas;
 
@@ -17,6 +20,7 @@ std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeaders(std::int32_t width, s
 // Writes the top-left width x height pixels of the canvas as a bitmap file,
 // atomically. Returns 1 when the file is complete; 0 when the area is empty
 // or larger than the canvas, or the file cannot be written, with the reason
-// in *error (when given).
+// in *error (when given). A path that leads to one of inputs is refused.
 int WriteCanvasBitmap(const Canvas& canvas, std::int32_t width, std::int32_t height,
-                      const std::string& path, std::string* error);
+                      const std::string& path, std::string* error,
+                      std::span<const FileIdentity> inputs = {});

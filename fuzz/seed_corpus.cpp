@@ -321,5 +321,8 @@ int main(int argc, char** argv) {
     AddRegionViewSeeds(&regionView, jobs);
     AddSettingsSeeds(&settings);
     AddTextSeeds(&text);
+    // Any bytes make a layout for the writer; a few varied ones to start.
+    SeedDir writer(out / "writer");
+    for (const std::uint8_t step : {1, 37, 101}) writer.Add(Ramp(96, step));
     return 0;
 }

@@ -1,11 +1,11 @@
 #include "io/atomic_file.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,39 +14,18 @@
 
 namespace {
 
-// The limit the kernel puts on links followed while resolving one name.
-constexpr int kMaxLinks = 40;
 // Random names collide only by chance; a few retries step over that.
 constexpr int kMaxNameAttempts = 16;
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// The file a save to path replaces: path itself, or where its chain of
-// symbolic links ends (which need not exist yet). Returns false with errno
-// set when a link cannot be read or the chain loops.
-bool ResolveLinks(const std::string& path, std::string* resolved) {
-    std::string current = path;
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            *resolved = current;
-            return true;
-        }
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
-        if (length < 0) return false;
-        if (static_cast<std::size_t>(length) >= sizeof target) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        const std::string link(target, static_cast<std::size_t>(length));
-        current = link.front() == '/' ? link : FolderOf(current) + link;
-    }
-    errno = ELOOP;
-    return false;
+// Why something other than a regular file is not replaced.
+std::string WhatItIs(mode_t mode) {
+    const char* what = "is not a regular file";
+    if (S_ISDIR(mode)) what = std::strerror(EISDIR);  // as renaming onto it would say
+    if (S_ISCHR(mode)) what = "is a character device";
+    if (S_ISBLK(mode)) what = "is a block device";
+    if (S_ISSOCK(mode)) what = "is a socket";
+    if (S_ISFIFO(mode)) what = "is a pipe";
+    return std::string(what) + "; only a regular file is replaced";
 }
 
 // Sixteen hex digits from the kernel's random source, so nobody can claim
@@ -82,34 +61,59 @@ bool TakeOverAttributes(int fd, const struct stat& old) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Open(const std::string& path, std::string* error) {
+bool AtomicFile::Open(const std::string& path, std::string* error,
+                      std::span<const FileIdentity> inputs) {
     Discard();
     m_path = path;
-    std::string target;
-    if (!ResolveLinks(path, &target)) return Fail("cannot create", errno, error);
-    m_target = std::move(target);
-    return CreateTemporary(FolderOf(m_target), error);
+    m_place = OutputPlace{};
+    std::string reason;
+    if (!FindOutputPlace(path, &m_place, &reason)) return Fail("cannot create", reason, error);
+    struct stat old {};
+    if (!CheckTarget(inputs, &old, error)) return false;
+    return CreateTemporary(m_replacing ? &old : nullptr, error);
 }
 
-bool AtomicFile::CreateTemporary(const std::string& folder, std::string* error) {
-    struct stat old {};
-    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+bool AtomicFile::CheckTarget(std::span<const FileIdentity> inputs, struct stat* old,
+                             std::string* error) {
+    // Looked at without opening it for reading or writing: opening a pipe
+    // could wait for ever, and opening a device can have effects.
+    const UniqueFd target(
+        ::openat(m_place.folder.Get(), m_place.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    m_replacing = target.Valid();
+    if (!m_replacing) return errno == ENOENT || Fail("cannot create", errno, error);
+    if (::fstat(target.Get(), old) != 0) return Fail("cannot create", errno, error);
+    // A link here was put in after the links were resolved.
+    if (S_ISLNK(old->st_mode))
+        return Fail("cannot replace", "it changed while it was checked", error);
+    if (!S_ISREG(old->st_mode)) return Fail("cannot replace", WhatItIs(old->st_mode), error);
+    m_replaced = IdentityOf(*old);
+    for (const FileIdentity& input : inputs) {
+        if (input == m_replaced) {
+            return Fail("cannot replace", "it is an input of this run; it is not written over",
+                        error);
+        }
+    }
+    return true;
+}
+
+bool AtomicFile::CreateTemporary(const struct stat* old, std::string* error) {
     // A new file's mode is left to the umask as for any file the user
     // creates; a replacement starts private until it has the old file's mode.
-    const mode_t mode = replacing ? 0600 : 0666;
+    const mode_t mode = old != nullptr ? 0600 : 0666;
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         std::string name;
         if (!RandomName(&name)) return Fail("cannot create", errno, error);
-        std::string candidate = folder + name;
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = ::openat(m_place.folder.Get(), name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return Fail("cannot create", errno, error);
         }
         m_fd = fd;
-        m_tempPath = std::move(candidate);
+        m_tempName = std::move(name);
+        m_tempPath = m_place.folderPath + m_tempName;
         m_cleanupSlot = RegisterInterruptCleanup(m_tempPath.c_str());
-        if (replacing && !TakeOverAttributes(m_fd, old)) {
+        if (old != nullptr && !TakeOverAttributes(m_fd, *old)) {
             const int reason = errno;
             Discard();
             return Fail("cannot create", reason, error);
@@ -150,18 +154,13 @@ bool AtomicFile::Commit(std::string* error) {
         Discard();
         return Fail("cannot write", reason, error);
     }
-    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
-        const int reason = errno;
-        Discard();
-        return Fail("cannot replace", reason, error);
-    }
+    if (!Rename(error)) return false;
+    m_tempName.clear();
     m_tempPath.clear();
     ReleaseInterruptCleanup(m_cleanupSlot);
     m_cleanupSlot = -1;
 
-    const std::string folder = FolderOf(m_target);
-    const int folderFd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderFd = ::openat(m_place.folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0) return Fail("cannot flush the folder of", errno, error);
     // Some file systems cannot flush a folder and say so with EINVAL; there
     // the rename is as durable as it gets.
@@ -171,8 +170,42 @@ bool AtomicFile::Commit(std::string* error) {
     return flushed || Fail("cannot flush the folder of", reason, error);
 }
 
+// Into the place checked at Open, and only if the name still leads to the
+// file checked there (or, for a new file, to nothing).
+bool AtomicFile::Rename(std::string* error) {
+    const int folder = m_place.folder.Get();
+    const char* name = m_place.name.c_str();
+    int result = 0;
+    if (m_replacing) {
+        struct stat now {};
+        if (::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(now.st_mode) ||
+            IdentityOf(now) != m_replaced) {
+            Discard();
+            return Fail("cannot replace", "it changed while the file was written", error);
+        }
+        result = ::renameat(folder, m_tempName.c_str(), folder, name);
+    } else {
+        result = ::renameat2(folder, m_tempName.c_str(), folder, name, RENAME_NOREPLACE);
+        // A file system without that flag: a hard link is as exclusive.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = ::linkat(folder, m_tempName.c_str(), folder, name, 0);
+            if (result == 0) ::unlinkat(folder, m_tempName.c_str(), 0);
+        }
+    }
+    if (result == 0) return true;
+    const int reason = errno;
+    Discard();
+    if (reason == EEXIST)
+        return Fail("cannot create", "it appeared while the file was written", error);
+    return Fail("cannot replace", reason, error);
+}
+
 bool AtomicFile::Fail(const std::string& what, int errorNumber, std::string* error) {
-    if (error != nullptr) *error = what + " '" + m_path + "': " + std::strerror(errorNumber);
+    return Fail(what, std::strerror(errorNumber), error);
+}
+
+bool AtomicFile::Fail(const std::string& what, const std::string& reason, std::string* error) {
+    if (error != nullptr) *error = what + " '" + m_path + "': " + reason;
     return false;
 }
 
@@ -181,8 +214,9 @@ void AtomicFile::Discard() {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_tempPath.empty()) {
-        ::unlink(m_tempPath.c_str());
+    if (!m_tempName.empty()) {
+        ::unlinkat(m_place.folder.Get(), m_tempName.c_str(), 0);
+        m_tempName.clear();
         m_tempPath.clear();
     }
     ReleaseInterruptCleanup(m_cleanupSlot);

@@ -61,6 +61,7 @@ bool JobFile::Open(const std::string& path, JobSource source, std::string* error
 bool JobFile::Load(int fd, const std::string& path, JobSource source, std::string* error) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Fail(std::strerror(errno), error);
+    m_identity = IdentityOf(info);
     if (S_ISREG(info.st_mode)) {
         // Standard input may be a file already read from; only a file at
         // its start is the whole job.
@@ -133,6 +134,7 @@ void JobFile::Close() {
     m_data = nullptr;
     m_size = 0;
     m_watched = false;
+    m_identity = {};
 }
 
 void FreeJobBytes(const std::uint8_t* bytes) {

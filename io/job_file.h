@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "io/file_identity.h"
 #include "io/guarded_mapping.h"
 #include "io/stream_reader.h"
 
@@ -41,6 +42,10 @@ public:
     std::uint32_t Size() const { return m_size; }
     std::span<const std::uint8_t> Bytes() const { return {m_data, m_size}; }
 
+    // The file (or pipe) read, however it was named, so that no output of
+    // the run is written over it.
+    FileIdentity Identity() const { return m_identity; }
+
     // True when the file was truncated or rewritten while it was loaded:
     // what was read is not one version of the file. Ask after the last read.
     bool Changed() const;
@@ -59,6 +64,7 @@ private:
     std::uint32_t m_size = 0;
     GuardedMapping m_mapping;
     HeapBytes m_heap;
+    FileIdentity m_identity;
     int m_fd = -1;
     bool m_ownsFd = false;
     // A regular file's state when opened, to notice a change afterwards.

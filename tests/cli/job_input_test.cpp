@@ -110,13 +110,14 @@ TEST(JobInputTest, EverySubcommandReadsStandardInputAndPipes) {
         EXPECT_EQ(RunRender(options, out, err), 0) << err.str();
         EXPECT_TRUE(std::filesystem::exists(picture));
     });
+    // thumbnail reads regular files only: a file manager must never wait.
     throughPipe([&] {
         ThumbnailOptions options;
         options.jobPath = "-";
         options.outPath = (dir.Path() / "thumb.png").string();
         std::ostringstream err;
-        EXPECT_EQ(RunThumbnail(options, err), 0) << err.str();
-        EXPECT_TRUE(std::filesystem::exists(options.outPath));
+        EXPECT_EQ(RunThumbnail(options, err), 1) << err.str();
+        EXPECT_FALSE(std::filesystem::exists(options.outPath));
     });
     const std::string same = dir.Write("same.prn", job);
     throughPipe([&] {

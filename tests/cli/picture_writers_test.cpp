@@ -27,8 +27,8 @@ TEST(PictureWritersTest, RefuseTheSameAreasAndWriteTheRest) {
     fs::create_directories(folder);
     Canvas canvas;
     ASSERT_TRUE(canvas.Create(30, 20));
-    using Writer =
-        int (*)(const Canvas&, std::int32_t, std::int32_t, const std::string&, std::string*);
+    using Writer = int (*)(const Canvas&, std::int32_t, std::int32_t, const std::string&,
+                           std::string*, std::span<const FileIdentity>);
     for (const Writer write : {Writer{WriteCanvasBitmap}, Writer{WriteCanvasPng}}) {
         const std::string path = (folder / "out.img").string();
         struct Area {
@@ -38,15 +38,15 @@ TEST(PictureWritersTest, RefuseTheSameAreasAndWriteTheRest) {
         for (const Area area :
              {Area{0, 20}, Area{30, 0}, Area{-1, 5}, Area{31, 20}, Area{30, 21}}) {
             std::string error;
-            EXPECT_EQ(write(canvas, area.width, area.height, path, &error), 0)
+            EXPECT_EQ(write(canvas, area.width, area.height, path, &error, {}), 0)
                 << area.width << " x " << area.height;
             EXPECT_EQ(error, "no image of that size on the canvas");
             EXPECT_FALSE(fs::exists(path));
         }
         // The whole canvas and its smallest part are pictures.
         std::string error;
-        EXPECT_EQ(write(canvas, 30, 20, path, &error), 1) << error;
-        EXPECT_EQ(write(canvas, 1, 1, path, nullptr), 1);
+        EXPECT_EQ(write(canvas, 30, 20, path, &error, {}), 1) << error;
+        EXPECT_EQ(write(canvas, 1, 1, path, nullptr, {}), 1);
         fs::remove(path);
     }
     fs::remove_all(folder);

@@ -173,12 +173,20 @@ TEST_F(RenderViewTest, UnusableViewsAreUsageErrorsBeforeTheJobIsRead) {
              {"--dots-per-pixel", "2", "--pixels-per-dot", "2"},
              {"--shade", "some"},
              {"--view", "0,0,10,10", "--whole-canvas"},
+             // Corners whose differences overflow 64 bits.
+             {"--view", "-9223372036854775808,0,9223372036854775807,1"},
+             {"--view", "0,-9223372036854775808,1,9223372036854775807"},
+             {"--view", "9223372036854775806,0,9223372036854775807,1"},
+             {"--view", "-9223372036854775808,-9223372036854775808,-9223372036854775807,-1"},
+             {"--view", "0,0,68719476737,1"},
+             {"--view", "-68719476737,0,1,1", "--dots-per-pixel", "16777216"},
          }) {
         std::vector<std::string> args = {missing, "-o", png};
         args.insert(args.end(), options.begin(), options.end());
         const CliRun run = Render(args);
         EXPECT_EQ(run.status, kExitUsage) << options[0] << " " << options[1] << ": " << run.err;
         EXPECT_EQ(run.err.find("cannot read"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("-1 x"), std::string::npos) << run.err;
     }
     // A usable view of a missing job is a job that cannot be read.
     EXPECT_EQ(Render({missing, "-o", png, "--view", "0,0,10,10"}).status, kExitCannotRead);

@@ -2,6 +2,8 @@
 // size, and a failure leaves the output as it was.
 #include "cli/thumbnail_command.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -109,6 +111,9 @@ TEST_F(ThumbnailCommandTest, CommandLineGivesJobOutAndSize) {
 
 TEST_F(ThumbnailCommandTest, FailuresLeaveTheOutputAsItWas) {
     const std::string old = m_dir.Write("old.png", "earlier picture");
+    // A pipe nobody writes to: waiting for it would hang the file manager.
+    const std::string fifo = (m_dir.Path() / "fifo.prn").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const TempDir elsewhere;
     const std::string oldCopy = elsewhere.Write("old.png", "earlier picture");
     struct Case {
@@ -124,6 +129,8 @@ TEST_F(ThumbnailCommandTest, FailuresLeaveTheOutputAsItWas) {
         {m_dir.Write("short.prn", "LT"), old, kExitJobErrors},
         {m_job, (m_dir.Path() / "no/such/folder/t.png").string(), kExitCannotRead},
         {m_job, m_dir.Path().string(), kExitCannotRead},  // OUT is a folder
+        {fifo, old, kExitCannotRead},
+        {"-", old, kExitCannotRead},  // a file of that name, not standard input
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.job + " -> " + c.out);
@@ -145,6 +152,25 @@ TEST_F(ThumbnailCommandTest, JobWithErrorBitsIsStillDrawn) {
     std::ostringstream err;
     EXPECT_EQ(RunThumbnail({path, out, 64}, err), kExitOk);
     EXPECT_EQ(PngSize(ReadFile(out)), (std::pair<std::uint32_t, std::uint32_t>(64, 38)));
+}
+
+// A job that takes longer than the limit ends the run with no thumbnail.
+void ThumbnailWithin(const ThumbnailOptions& options) {
+    std::ostringstream err;
+    std::exit(RunThumbnail(options, err) + 10);  // not reached if the limit ends it
+}
+
+TEST_F(ThumbnailCommandTest, GivesUpWhenTheJobTakesTooLong) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    JobWriter slow;
+    slow.Magic();
+    for (int i = 0; i < 200000; ++i) slow.Pen(static_cast<std::uint8_t>(i % 8)).LineRelative(i, 7);
+    const std::string job = WriteBytes(m_dir, "slow.prn", slow.Trailer().Bytes());
+    const std::string out = (m_dir.Path() / "t.png").string();
+    EXPECT_EXIT(ThumbnailWithin({job, out, 256, 1}), testing::ExitedWithCode(kExitCannotRead),
+                "took too long \\(over 1 ms\\); no thumbnail written");
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
 
 }  // namespace
