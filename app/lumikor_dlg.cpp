@@ -641,7 +641,7 @@ void CLumikorDlg::BeginLoad(const QString& fileName, std::span<const std::uint8_
                       (m_display.GetDisplayMode() & displaymode::kRaster) != 0;
     const bool commands =
         m_cutProcessCheck->isChecked() && (m_display.GetDisplayMode() & displaymode::kVector) != 0;
-    m_progress = AnimationProgress{fileName};
+    m_progress = AnimationProgress{fileName, {}};
     if (rows || commands) {
         const AnimationSteps steps = CountAnimationSteps(
             m_display, {m_cutProcessCheck->isChecked(), m_showPRCheck->isChecked(), rows},

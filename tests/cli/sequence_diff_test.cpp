@@ -72,8 +72,12 @@ TEST(SequenceDiffTest, CountsMatchTheCheapestEdit) {
         ASSERT_EQ(d.commonPrefix, prefix);
         // Beyond the limit the result may still be exact (one side used up),
         // but then it must say so only when it is.
-        if (distance <= limit) ASSERT_TRUE(d.exact) << "round " << round;
-        if (d.exact) ASSERT_EQ(d.changed + d.inserted + d.removed, distance) << "round " << round;
+        if (distance <= limit) {
+            ASSERT_TRUE(d.exact) << "round " << round;
+        }
+        if (d.exact) {
+            ASSERT_EQ(d.changed + d.inserted + d.removed, distance) << "round " << round;
+        }
         if (!d.exact) ++approximate;
     }
     EXPECT_GT(approximate, 100);

@@ -129,7 +129,9 @@ TEST_F(OpenJobTest, ShortcutsReachTheirHandlers) {
     for (const DialogItem& item : kMainDialogControls) {
         const bool works = item.kind != ControlKind::GroupBox && item.kind != ControlKind::Label &&
                            item.kind != ControlKind::Static && !(item.style & kStyleHidden);
-        if (works) EXPECT_FALSE(dialog.GetDlgItem(item.id)->toolTip().isEmpty()) << item.id;
+        if (works) {
+            EXPECT_FALSE(dialog.GetDlgItem(item.id)->toolTip().isEmpty()) << item.id;
+        }
     }
     EXPECT_TRUE(dialog.GetDlgItem(IDC_REDRAW)->toolTip().contains("F5"));
     dialog.activateWindow();  // the chooser took the activation with it

@@ -37,8 +37,9 @@ TEST_F(DialogTest, TheWindowFitsSmallScreensAndItsCanvasScrolls) {
         // display area.
         std::size_t i = 0;
         for (const DialogItem& item : kMainDialogControls) {
-            if (item.id != 1014)
+            if (item.id != 1014) {
                 EXPECT_EQ(dialog.GetDlgItem(item.id)->geometry(), placed[i++]) << item.id;
+            }
         }
         QScrollArea* area = dialog.CanvasScrollArea();
         EXPECT_EQ(area->widget()->size(), QSize(kDefaultCanvasWidth, kDefaultCanvasHeight));
