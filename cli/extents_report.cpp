@@ -21,18 +21,6 @@ constexpr std::array<Kind, 3> kKinds = {{
     {"travel", &JobExtents::travel, &BedFit::travel},
 }};
 
-struct Side {
-    const char* name;
-    double EdgeOverhang::*amount;
-};
-
-constexpr std::array<Side, 4> kSides = {{
-    {"left", &EdgeOverhang::left},
-    {"right", &EdgeOverhang::right},
-    {"top", &EdgeOverhang::top},
-    {"bottom", &EdgeOverhang::bottom},
-}};
-
 double Millimetres(const BedModel& bed, double dots) { return DotsToMillimetres(bed.model, dots); }
 
 // Millimetres for JSON, to the micrometre, so that reports compare equal
@@ -109,7 +97,7 @@ Json ExtentsJson(const ExtentsReport& report) {
         const EdgeOverhang& edges = report.fit.*kind.overhang;
         if (!edges.Any()) continue;
         Json sides = Json::object();
-        for (const Side& side : kSides) {
+        for (const BedSide& side : kBedSides) {
             if (edges.*side.amount > 0)
                 sides[side.name] = RoundedMillimetres(bed, edges.*side.amount);
         }

@@ -18,18 +18,6 @@ constexpr std::array<Kind, 3> kKinds = {{
     {"travel moves", &BedFit::travel},
 }};
 
-struct Side {
-    const char* name;
-    double EdgeOverhang::*amount;
-};
-
-constexpr std::array<Side, 4> kSides = {{
-    {"left", &EdgeOverhang::left},
-    {"right", &EdgeOverhang::right},
-    {"top", &EdgeOverhang::top},
-    {"bottom", &EdgeOverhang::bottom},
-}};
-
 }  // namespace
 
 double DotsToMillimetres(const ModelInfo& model, double dots) {
@@ -49,7 +37,7 @@ std::string BedWords(const ModelInfo& model) {
 std::vector<std::string> OverhangSentences(const BedFit& fit, const ModelInfo& model,
                                            std::string_view edgeSuffix) {
     std::vector<std::string> sentences;
-    for (const Side& side : kSides) {
+    for (const BedSide& side : kBedSides) {
         const auto amount = [&](const Kind& kind) { return fit.*kind.overhang.*side.amount; };
         const Kind* furthest = nullptr;
         for (const Kind& kind : kKinds) {

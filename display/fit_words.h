@@ -2,12 +2,25 @@
 // reaches past. The command line and the desktop program say it alike.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "display/job_extents.h"
 #include "display/model_info.h"
+
+// The bed's edges by name, in the order the reports list them.
+struct BedSide {
+    const char* name;
+    double EdgeOverhang::*amount;
+};
+inline constexpr std::array<BedSide, 4> kBedSides = {{
+    {"left", &EdgeOverhang::left},
+    {"right", &EdgeOverhang::right},
+    {"top", &EdgeOverhang::top},
+    {"bottom", &EdgeOverhang::bottom},
+}};
 
 // Dots at the model's resolution, in millimetres.
 double DotsToMillimetres(const ModelInfo& model, double dots);
