@@ -1,6 +1,7 @@
 #include "io/job_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,12 +54,12 @@ bool JobFile::Open(const std::string& path, JobSource source, std::string* error
         }
         m_ownsFd = true;
     }
-    if (Load(m_fd, path, source, error)) return true;
+    if (Load(m_fd, source, error)) return true;
     Close();
     return false;
 }
 
-bool JobFile::Load(int fd, const std::string& path, JobSource source, std::string* error) {
+bool JobFile::Load(int fd, JobSource source, std::string* error) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Fail(std::strerror(errno), error);
     m_identity = IdentityOf(info);
@@ -70,15 +71,24 @@ bool JobFile::Load(int fd, const std::string& path, JobSource source, std::strin
     }
     const bool stream = S_ISFIFO(info.st_mode) || (fd == STDIN_FILENO && S_ISSOCK(info.st_mode));
     if (source != JobSource::kFileOrStream || !stream) return Fail(WhatItIs(info.st_mode), error);
-    if (fd != STDIN_FILENO) {
-        // A named pipe is opened again, blocking, to wait for its writer:
-        // the non-blocking descriptor would read an end at once.
-        const int blocking = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (blocking < 0) return Fail(std::strerror(errno), error);
-        close(m_fd);
-        m_fd = blocking;
-    }
+    if (fd != STDIN_FILENO && !AwaitWriter(fd, error)) return false;
     return LoadStream(error);
+}
+
+bool JobFile::AwaitWriter(int fd, std::string* error) {
+    // A named pipe opened without blocking reads an end at once while no
+    // writer has come yet. The same descriptor is kept: opening the pipe
+    // again would wait for a second writer when the first has already
+    // written its job and gone. A read end's poll returns only once a
+    // writer has come (with data, or gone again without).
+    pollfd waiting{fd, POLLIN, 0};
+    while (poll(&waiting, 1, -1) < 0) {
+        if (errno != EINTR) return Fail(std::strerror(errno), error);
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0)
+        return Fail(std::strerror(errno), error);
+    return true;
 }
 
 bool JobFile::LoadRegular(const struct stat& info, std::string* error) {

@@ -55,9 +55,10 @@ public:
     const std::uint8_t* Release();
 
 private:
-    bool Load(int fd, const std::string& path, JobSource source, std::string* error);
+    bool Load(int fd, JobSource source, std::string* error);
     bool LoadRegular(const struct stat& info, std::string* error);
     bool LoadStream(std::string* error);
+    bool AwaitWriter(int fd, std::string* error);
     void Close();
 
     const std::uint8_t* m_data = nullptr;

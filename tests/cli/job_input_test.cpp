@@ -147,6 +147,14 @@ TEST(JobInputTest, EverySubcommandReadsStandardInputAndPipes) {
     });
     expectInfo(fifo);
     writer.join();
+    // A writer already come and gone, its job still in the pipe (another
+    // reader holds it open): the job is read, not waited for.
+    const int holder = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    ASSERT_EQ(write(fd, job.data(), job.size()), static_cast<ssize_t>(job.size()));
+    close(fd);
+    expectInfo(fifo);
+    close(holder);
 }
 
 TEST(JobInputTest, DevicesAndHugeFilesAreRefusedAtOnceWithTheirReason) {
