@@ -179,21 +179,13 @@ void CDetailWindow::ReadOptions(const ModelInfo& model) {
     m_navigator.SetBed(m_display.GetBedWidthDots(), m_display.GetBedHeightDots());
 }
 
-void CDetailWindow::JobLoaded(const QString& path, const ModelInfo& model) {
+void CDetailWindow::JobLoaded(const QString& path, std::shared_ptr<const JobDocument> job,
+                              const ModelInfo& model) {
     m_jobPath = path;
-    m_jobStale = true;
+    m_job = std::move(job);
     ReadOptions(model);
     setWindowTitle(QStringLiteral("Detail — %1").arg(QFileInfo(path).fileName()));
-    if (!isVisible()) return;
-    LoadIfStale();
-    ViewChanged();
-}
-
-void CDetailWindow::LoadIfStale() {
-    if (!m_jobStale) return;
-    m_jobStale = false;
-    // A file that can no longer be read shows the bed alone.
-    m_job = LoadedJob::Load(m_jobPath);
+    if (isVisible()) ViewChanged();
 }
 
 void CDetailWindow::Open(const ModelInfo& model) {
@@ -204,7 +196,6 @@ void CDetailWindow::Open(const ModelInfo& model) {
     layout()->activate();
     const QSize size = m_canvas->DeviceSize();
     m_navigator.SetWindow(size.width(), size.height());
-    LoadIfStale();
 }
 
 void CDetailWindow::OpenAtCanvasPixel(std::int32_t x, std::int32_t y, const ModelInfo& model) {
@@ -312,9 +303,9 @@ void CDetailWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CDetailWindow::SaveView(const QString& path, QString* error) const {
-    const std::shared_ptr<const LoadedJob> job = m_jobStale ? LoadedJob::Load(m_jobPath) : m_job;
     Canvas canvas;
-    const ViewOutcome outcome = DrawRegionView(LoadedJob::IndexOf(job), CurrentSettings(), &canvas);
+    const ViewOutcome outcome =
+        DrawRegionView(JobDocument::IndexOf(m_job), CurrentSettings(), &canvas);
     if (outcome != ViewOutcome::kDrawn) {
         if (error != nullptr) {
             *error = outcome == ViewOutcome::kOutOfMemory

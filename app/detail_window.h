@@ -14,10 +14,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/loaded_job.h"
 #include "app/view_renderer.h"
 #include "display/model_info.h"
 #include "display/region_view.h"
+#include "document/job_document.h"
 #include "ui/view_navigation.h"
 
 class CJobDisplay;
@@ -31,9 +31,11 @@ public:
     CDetailWindow(const CJobDisplay& display, QWidget* parent);
     ~CDetailWindow() override;
 
-    // After each load or redraw of the main dialog: the job file, drawn with
-    // this model and the display's options as they are now.
-    void JobLoaded(const QString& path, const ModelInfo& model);
+    // After each load or redraw of the main dialog: the job the main canvas
+    // drew from path, drawn with this model and the display's options as they
+    // are now. The file is not read again: what it holds now may differ.
+    void JobLoaded(const QString& path, std::shared_ptr<const JobDocument> job,
+                   const ModelInfo& model);
 
     // Opens (or raises) the window centred on the dot under a pixel of the
     // main canvas, at 1 dot per pixel; or with the whole bed fitted. model
@@ -62,7 +64,6 @@ private:
 
     void Open(const ModelInfo& model);
     void ReadOptions(const ModelInfo& model);
-    void LoadIfStale();
     void CanvasResized();
     void ViewChanged();
     void PictureDrawn(std::uint64_t request, const ViewMapping& view, const QImage& image);
@@ -73,8 +74,7 @@ private:
     std::function<void(const QString&)> m_reportSave;
     RegionViewSettings m_options;  // the view part is filled in when drawn
     QString m_jobPath;
-    bool m_jobStale = false;
-    std::shared_ptr<const LoadedJob> m_job;
+    std::shared_ptr<const JobDocument> m_job;
     ViewNavigator m_navigator;
     DetailCanvas* m_canvas = nullptr;
     QLabel* m_readout = nullptr;

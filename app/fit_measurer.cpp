@@ -61,7 +61,7 @@ void FitMeasurer::Run() {
         const FitJob& job = request.second;
         CancellableExtents measure(m_cancel);
         measure.SetOffset(job.offsetX, job.offsetY);
-        measure.Attach(job.bytes.get(), job.size);
+        measure.Attach(job.document->Data(), job.document->Size());
         measure.Parse();
         if (m_cancel) continue;
         std::vector<std::string> overhangs = OverhangSentences(

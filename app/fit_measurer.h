@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "display/model_info.h"
+#include "document/job_document.h"
 
 struct FitJob {
-    std::shared_ptr<const std::uint8_t> bytes;  // kept alive until measured
-    std::uint32_t size = 0;
+    std::shared_ptr<const JobDocument> document;  // kept alive until measured
     ModelInfo model;
     std::int32_t bedWidthDots = 0;
     std::int32_t bedHeightDots = 0;

@@ -47,7 +47,6 @@
 #include "app/job_watcher.h"
 #include "app/load_findings.h"
 #include "io/atomic_file.h"
-#include "io/file_buffer.h"
 #include "settings/leading_int.h"
 #include "settings/model_list.h"
 #include "settings/settings_location.h"
@@ -125,7 +124,7 @@ bool IsBackdrop(ControlKind kind) {
 
 QString ToText(std::int32_t value) { return QString::number(value); }
 
-// Why LoadFileToBuffer gave nothing: the system's reason when it set one;
+// Why a job could not be loaded: the system's reason when it set one;
 // otherwise the file opened but is not one a job is read from.
 QString OpenFailureReason(int error) {
     if (error != 0) return QString::fromLocal8Bit(std::strerror(error));
@@ -600,16 +599,18 @@ int CLumikorDlg::Load(const QString& path, bool reload) {
     // change still to be shown.
     const FileStamp stamp = FileStamp::Of(path);
     errno = 0;
-    std::uint32_t length = 0;
-    std::uint8_t* buffer = LoadFileToBuffer(QFile::encodeName(path).constData(), &length);
-    if (buffer == nullptr) {
+    std::shared_ptr<const JobDocument> document =
+        JobDocument::Load(QFile::encodeName(path).toStdString(), JobSource::kRegularFile, nullptr);
+    if (!document) {
         SetStatus(CannotOpenText(path, OpenFailureReason(errno)));
         return 0;
     }
+    // The previous job's mapping ends here, unless a window still draws it.
+    m_document = std::move(document);
     const QString fileName = QFileInfo(path).fileName();
-    const std::span<const std::uint8_t> job(buffer, length);
+    const std::span<const std::uint8_t> job = m_document->Bytes();
     BeginLoad(fileName, job);
-    m_display.DrawJob(buffer, length);
+    m_display.DrawJob(m_document->Data(), m_document->Size());
     const bool stopped = m_screen->Stopped();
     EndLoad();
     // A stopped animation presented nothing after the stop.
@@ -618,18 +619,15 @@ int CLumikorDlg::Load(const QString& path, bool reload) {
     const bool drawn = !findings.notAJob;
     m_fitPending = drawn;
     if (drawn) {
-        // The measure keeps the bytes until it is done with them.
         m_fitRequest = m_fitMeasurer->Request(
-            {std::shared_ptr<const std::uint8_t>(buffer, FreeFileBuffer), length, m_currentModel,
-             m_display.GetBedWidthDots(), m_display.GetBedHeightDots(), m_display.GetOffsetX(),
-             m_display.GetOffsetY()});
-    } else {
-        FreeFileBuffer(buffer);
+            {m_document, m_currentModel, m_display.GetBedWidthDots(), m_display.GetBedHeightDots(),
+             m_display.GetOffsetX(), m_display.GetOffsetY()});
     }
     SetDrawnJob(path, stamp, drawn);
-    m_lastLoad = {fileName, length, clock.elapsed(), std::move(findings), stopped, reload};
+    m_lastLoad = {fileName, m_document->Size(), clock.elapsed(), std::move(findings), stopped,
+                  reload};
     SetStatus(LoadedText(m_lastLoad));
-    m_detailWindow->JobLoaded(path, m_currentModel);
+    m_detailWindow->JobLoaded(path, m_document, m_currentModel);
     return 1;
 }
 

@@ -21,6 +21,7 @@
 #include "app/status_text.h"
 #include "display/job_display.h"
 #include "display/model_info.h"
+#include "document/job_document.h"
 #include "ui/dialog_template.h"
 
 class CanvasView;
@@ -197,6 +198,9 @@ private:
     std::unique_ptr<JobWatcher> m_watcher;
     // The last load's report, completed when its fit is measured.
     LoadReport m_lastLoad;
+    // The job last read, kept while it is shown: the Detail window and the
+    // fit measure read these bytes, not the file again.
+    std::shared_ptr<const JobDocument> m_document;
     std::unique_ptr<FitMeasurer> m_fitMeasurer;
     std::uint64_t m_fitRequest = 0;
     bool m_fitPending = false;

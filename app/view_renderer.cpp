@@ -21,7 +21,7 @@ ViewRenderer::~ViewRenderer() {
     m_thread.join();
 }
 
-std::uint64_t ViewRenderer::Request(std::shared_ptr<const LoadedJob> job,
+std::uint64_t ViewRenderer::Request(std::shared_ptr<const JobDocument> job,
                                     const RegionViewSettings& settings) {
     std::uint64_t number = 0;
     {
@@ -47,7 +47,7 @@ void ViewRenderer::Run() {
         }
         Canvas canvas;
         const ViewOutcome outcome =
-            DrawRegionView(LoadedJob::IndexOf(request.job), request.settings, &canvas, &m_cancel);
+            DrawRegionView(JobDocument::IndexOf(request.job), request.settings, &canvas, &m_cancel);
         if (outcome != ViewOutcome::kDrawn && outcome != ViewOutcome::kOutOfMemory) continue;
         // Qt gives a null image when it cannot allocate the copy.
         QImage image = outcome == ViewOutcome::kDrawn ? CanvasToImage(canvas) : QImage();

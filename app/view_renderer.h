@@ -14,8 +14,8 @@
 #include <optional>
 #include <thread>
 
-#include "app/loaded_job.h"
 #include "display/region_view.h"
+#include "document/job_document.h"
 
 class Canvas;
 
@@ -35,12 +35,13 @@ public:
     ViewRenderer& operator=(const ViewRenderer&) = delete;
 
     // Returns the request's number; numbers grow.
-    std::uint64_t Request(std::shared_ptr<const LoadedJob> job, const RegionViewSettings& settings);
+    std::uint64_t Request(std::shared_ptr<const JobDocument> job,
+                          const RegionViewSettings& settings);
 
 private:
     struct Pending {
         std::uint64_t number = 0;
-        std::shared_ptr<const LoadedJob> job;
+        std::shared_ptr<const JobDocument> job;
         RegionViewSettings settings;
     };
 

@@ -27,7 +27,7 @@ constexpr int kExitTrouble = 2;
 // One side of the comparison.
 struct Side {
     const std::string* path = nullptr;
-    JobFile job;
+    std::shared_ptr<const JobDocument> job;
     std::string model;
 };
 
@@ -125,17 +125,17 @@ void CompareReports(const Json& a, const Json& b, const std::string& path, Json&
 }
 
 Json CompareStreams(const Side& a, const Side& b) {
-    const std::vector<std::uint64_t> itemsA = FingerprintsOf(a.job.Bytes());
-    const std::vector<std::uint64_t> itemsB = FingerprintsOf(b.job.Bytes());
+    const std::vector<std::uint64_t> itemsA = FingerprintsOf(a.job->Bytes());
+    const std::vector<std::uint64_t> itemsB = FingerprintsOf(b.job->Bytes());
     const SequenceDiff diff = DiffSequences(itemsA, itemsB);
     Json json{
         {"identical", diff.Identical()}, {"itemsA", itemsA.size()}, {"itemsB", itemsB.size()}};
     if (diff.Identical()) return json;
     const std::size_t first = diff.commonPrefix;
-    CItemAtWalker firstA(first, static_cast<std::uint32_t>(a.job.Size()));
-    CItemAtWalker firstB(first, static_cast<std::uint32_t>(b.job.Size()));
-    firstA.Walk(a.job.Bytes());
-    firstB.Walk(b.job.Bytes());
+    CItemAtWalker firstA(first, static_cast<std::uint32_t>(a.job->Size()));
+    CItemAtWalker firstB(first, static_cast<std::uint32_t>(b.job->Size()));
+    firstA.Walk(a.job->Bytes());
+    firstB.Walk(b.job->Bytes());
     json["first"] = Json{{"item", first},
                          {"offsetA", firstA.Offset()},
                          {"offsetB", firstB.Offset()},
@@ -225,20 +225,23 @@ int RunDiff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
         return kExitTrouble;
     }
 
-    if (!LoadJob(*a.path, a.job, err) || !LoadJob(*b.path, b.job, err)) return kExitTrouble;
+    a.job = LoadJob(*a.path, err);
+    if (!a.job) return kExitTrouble;
+    b.job = LoadJob(*b.path, err);
+    if (!b.job) return kExitTrouble;
 
     Json reports = Json::array();
-    CompareReports(InfoJson(a.job.Bytes(), placementA), InfoJson(b.job.Bytes(), placementB), "",
+    CompareReports(InfoJson(a.job->Bytes(), placementA), InfoJson(b.job->Bytes(), placementB), "",
                    reports);
     const Json streams = CompareStreams(a, b);
     const PictureDiff pictureDiff =
-        ComparePictures(*displayA, a.job.Bytes(), *displayB, b.job.Bytes());
-    if (!JobReadWhole(a.job, *a.path, err) || !JobReadWhole(b.job, *b.path, err)) {
+        ComparePictures(*displayA, a.job->Bytes(), *displayB, b.job->Bytes());
+    if (!JobReadWhole(*a.job, *a.path, err) || !JobReadWhole(*b.job, *b.path, err)) {
         return kExitTrouble;
     }
     Json pictures = PictureJson(pictureDiff, *displayB);
     if (!options.imagePath.empty()) {
-        const FileIdentity inputs[] = {a.job.Identity(), b.job.Identity()};
+        const FileIdentity inputs[] = {a.job->Identity(), b.job->Identity()};
         if (!WriteDiffImage(*displayA, *displayB, options.imagePath, inputs, error)) {
             return Trouble(err, error);
         }

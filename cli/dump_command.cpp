@@ -223,12 +223,12 @@ std::string DumpLine(const StreamItem& item, std::uint32_t dataSize) {
 }
 
 int RunDump(const std::string& jobPath, bool strict, std::ostream& out, std::ostream& err) {
-    JobFile job;
-    if (!LoadJob(jobPath, job, err)) return kExitCannotRead;
+    const std::shared_ptr<const JobDocument> job = LoadJob(jobPath, err);
+    if (!job) return kExitCannotRead;
     out << "    offset   length  command\n";
     CDumpWalker walker(out);
-    walker.Walk(job.Bytes());
-    if (!JobReadWhole(job, jobPath, err)) return kExitCannotRead;
+    walker.Walk(job->Bytes());
+    if (!JobReadWhole(*job, jobPath, err)) return kExitCannotRead;
     const std::vector<JobWarning> warnings = walker.GetWarnings();
     WriteWarnings(jobPath, warnings, err);
     if (walker.State().m_errorFlags != 0) return kExitJobErrors;

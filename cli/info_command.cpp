@@ -170,15 +170,15 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         err << "lumikor-cli info: " << error << '\n';
         return kExitUsage;
     }
-    JobFile job;
-    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
+    const std::shared_ptr<const JobDocument> job = LoadJob(options.jobPath, err);
+    if (!job) return kExitCannotRead;
 
     CInfoWalker walker;
-    walker.Walk(job.Bytes());
+    walker.Walk(job->Bytes());
     const ParserState state = walker.State();
     const ExtentsReport extents =
-        MeasureJob(job.Bytes(), placement.bed, placement.offsetX, placement.offsetY);
-    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
+        MeasureJob(job->Bytes(), placement.bed, placement.offsetX, placement.offsetY);
+    if (!JobReadWhole(*job, options.jobPath, err)) return kExitCannotRead;
     int status = state.m_errorFlags == 0 ? kExitOk : kExitJobErrors;
     if (status == kExitOk && options.strict &&
         (!extents.fit.Fits() || !walker.GetWarnings().empty())) {
@@ -198,9 +198,9 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     // second parse of the same bytes (a parse is repeatable).
     out << summary.substr(0, summary.size() - 2) << ",\n  \"trace\": [";
     CInfoWalker tracer(&out);
-    tracer.Walk(job.Bytes());
+    tracer.Walk(job->Bytes());
     out << "\n  ]\n}\n";
-    return JobReadWhole(job, options.jobPath, err) ? status : kExitCannotRead;
+    return JobReadWhole(*job, options.jobPath, err) ? status : kExitCannotRead;
 }
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context) {

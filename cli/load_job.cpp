@@ -10,14 +10,15 @@ void CannotRead(const std::string& path, const std::string& reason, std::ostream
 
 }  // namespace
 
-bool LoadJob(const std::string& path, JobFile& job, std::ostream& err, JobSource source) {
+std::shared_ptr<const JobDocument> LoadJob(const std::string& path, std::ostream& err,
+                                           JobSource source) {
     std::string error;
-    if (job.Open(path, source, &error)) return true;
-    CannotRead(path, error, err);
-    return false;
+    std::shared_ptr<const JobDocument> job = JobDocument::Load(path, source, &error);
+    if (!job) CannotRead(path, error, err);
+    return job;
 }
 
-bool JobReadWhole(const JobFile& job, const std::string& path, std::ostream& err) {
+bool JobReadWhole(const JobDocument& job, const std::string& path, std::ostream& err) {
     if (!job.Changed()) return true;
     CannotRead(path, kJobChanged, err);
     return false;

@@ -2,16 +2,17 @@
 // standard input.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 
-#include "io/job_file.h"
+#include "document/job_document.h"
 
 // On failure writes "lumikor-cli: cannot read 'PATH': REASON" to err and
-// returns false.
-bool LoadJob(const std::string& path, JobFile& job, std::ostream& err,
-             JobSource source = JobSource::kFileOrStream);
+// returns null.
+std::shared_ptr<const JobDocument> LoadJob(const std::string& path, std::ostream& err,
+                                           JobSource source = JobSource::kFileOrStream);
 
 // After the last read of the job: false, with the same message naming
 // kJobChanged, when the file changed while it was read.
-bool JobReadWhole(const JobFile& job, const std::string& path, std::ostream& err);
+bool JobReadWhole(const JobDocument& job, const std::string& path, std::ostream& err);

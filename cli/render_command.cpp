@@ -100,10 +100,10 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     }
     if (WantsView(options)) return RunRenderView(options, settings, *display, err);
 
-    JobFile job;
-    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
-    display->DrawJob(job.Data(), job.Size());
-    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
+    const std::shared_ptr<const JobDocument> job = LoadJob(options.jobPath, err);
+    if (!job) return kExitCannotRead;
+    display->DrawJob(job->Data(), job->Size());
+    if (!JobReadWhole(*job, options.jobPath, err)) return kExitCannotRead;
 
     WarnOfParseErrors(options.jobPath, display->GetErrorFlags(), err);
     const std::vector<JobWarning> warnings = display->GetWarnings();
@@ -111,7 +111,7 @@ int RunRender(const RenderOptions& options, std::ostream& /*out*/, std::ostream&
     const Canvas& canvas = display->GetCanvas();
     const std::int32_t width = options.wholeCanvas ? canvas.Width() : display->GetImageWidth();
     const std::int32_t height = options.wholeCanvas ? canvas.Height() : display->GetImageHeight();
-    const FileIdentity inputs[] = {job.Identity()};
+    const FileIdentity inputs[] = {job->Identity()};
     const int written = WritePicture(canvas, width, height, options.outPath, inputs, err);
     if (written != kExitOk) return written;
     return options.strict && !warnings.empty() ? kExitStrict : kExitOk;

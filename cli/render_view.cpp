@@ -76,10 +76,10 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
                                   "(choose a smaller --view or a larger --dots-per-pixel)");
     }
 
-    JobFile job;
-    if (!LoadJob(options.jobPath, job, err)) return kExitCannotRead;
-    JobIndex index;
-    if (!index.Build(job.Data(), job.Size())) {
+    const std::shared_ptr<const JobDocument> job = LoadJob(options.jobPath, err);
+    if (!job) return kExitCannotRead;
+    const JobIndex& index = job->Index();
+    if (index.OutOfMemory()) {
         err << "lumikor-cli render: not enough memory for the index of the job's commands\n";
         return kExitCannotRead;
     }
@@ -95,7 +95,7 @@ int RunRenderView(const RenderOptions& options, RegionViewSettings settings,
         default:
             return ViewUsageError(err, "the view cannot be drawn");
     }
-    if (!JobReadWhole(job, options.jobPath, err)) return kExitCannotRead;
-    const FileIdentity inputs[] = {job.Identity()};
+    if (!JobReadWhole(*job, options.jobPath, err)) return kExitCannotRead;
+    const FileIdentity inputs[] = {job->Identity()};
     return WritePicture(image, image.Width(), image.Height(), options.outPath, inputs, err);
 }

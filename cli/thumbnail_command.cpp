@@ -25,12 +25,13 @@ int Fail(std::ostream& err, int status, const std::string& message) {
 }
 
 // Reads and draws the job; the part of the run the time limit covers.
-int DrawThumbnail(const ThumbnailOptions& options, JobFile& job, CJobDisplay& display,
-                  std::ostream& err) {
-    if (!LoadJob(options.jobPath, job, err, JobSource::kRegularFile)) return kExitCannotRead;
+int DrawThumbnail(const ThumbnailOptions& options, std::shared_ptr<const JobDocument>& job,
+                  CJobDisplay& display, std::ostream& err) {
+    job = LoadJob(options.jobPath, err, JobSource::kRegularFile);
+    if (!job) return kExitCannotRead;
     // A file without the magic draws an empty bed: a picture of nothing is
     // no thumbnail, so the file manager had better show its generic icon.
-    if (!HasMagic(job.Bytes())) {
+    if (!HasMagic(job->Bytes())) {
         return Fail(err, kExitJobErrors, "'" + options.jobPath + "' is not a laser job");
     }
 
@@ -43,8 +44,8 @@ int DrawThumbnail(const ThumbnailOptions& options, JobFile& job, CJobDisplay& di
         return Fail(err, kExitCannotRead,
                     "no canvas of " + std::to_string(options.size) + " pixels");
     }
-    display.DrawJob(job.Data(), job.Size());
-    return JobReadWhole(job, options.jobPath, err) ? kExitOk : kExitCannotRead;
+    display.DrawJob(job->Data(), job->Size());
+    return JobReadWhole(*job, options.jobPath, err) ? kExitOk : kExitCannotRead;
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
                     "--size must be " + std::to_string(kThumbnailMinSize) + " to " +
                         std::to_string(kThumbnailMaxSize));
     }
-    JobFile job;
+    std::shared_ptr<const JobDocument> job;
     auto display = std::make_unique<CJobDisplay>();
     {
         // Not over the write: the limit must never cut a save short and
@@ -69,7 +70,7 @@ int RunThumbnail(const ThumbnailOptions& options, std::ostream& err) {
         }
     }
     std::string error;
-    const FileIdentity inputs[] = {job.Identity()};
+    const FileIdentity inputs[] = {job->Identity()};
     if (WriteCanvasPng(display->GetCanvas(), display->GetImageWidth(), display->GetImageHeight(),
                        options.outPath, &error, inputs) == 0) {
         return Fail(err, kExitCannotWrite, error);

@@ -141,25 +141,6 @@ bool GuardedMapping::LostPages() const {
     return m_slot >= 0 && g_slots[m_slot].lostPages.load(std::memory_order_relaxed);
 }
 
-const std::uint8_t* GuardedMapping::Release() {
-    const std::uint8_t* data = m_data;
-    m_data = nullptr;
-    m_slot = -1;
-    return data;
-}
-
-bool GuardedMapping::UnmapReleased(const std::uint8_t* data) {
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    if (begin == 0) return false;
-    for (int i = 0; i < kSlots; ++i) {
-        if (g_slots[i].begin.load(std::memory_order_acquire) == begin) {
-            FreeSlot(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 void GuardedMapping::Unmap() {
     if (m_slot >= 0) FreeSlot(m_slot);
     m_data = nullptr;

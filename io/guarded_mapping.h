@@ -26,10 +26,6 @@ public:
     // True once a read found the file's pages gone: from that page to the
     // end the mapping reads as zeros.
     bool LostPages() const;
-    // Hands the mapping over to the caller, who ends it with UnmapReleased.
-    const std::uint8_t* Release();
-    // Ends a released mapping that starts at data; false when there is none.
-    static bool UnmapReleased(const std::uint8_t* data);
     void Unmap();
 
 private:

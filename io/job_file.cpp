@@ -123,18 +123,6 @@ bool JobFile::Changed() const {
            !SameTime(now.st_mtim, m_opened.st_mtim);
 }
 
-const std::uint8_t* JobFile::Release() {
-    const std::uint8_t* bytes = m_data;
-    if (m_mapping.Data() != nullptr) {
-        m_mapping.Release();
-    } else if (m_heap) {
-        m_heap.release();
-    }
-    m_data = nullptr;
-    Close();
-    return bytes;
-}
-
 void JobFile::Close() {
     m_mapping.Unmap();
     m_heap.reset();
@@ -145,10 +133,4 @@ void JobFile::Close() {
     m_size = 0;
     m_watched = false;
     m_identity = {};
-}
-
-void FreeJobBytes(const std::uint8_t* bytes) {
-    if (bytes == nullptr || bytes == kNoBytes) return;
-    if (GuardedMapping::UnmapReleased(bytes)) return;
-    std::free(const_cast<std::uint8_t*>(bytes));
 }

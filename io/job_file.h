@@ -1,6 +1,6 @@
 // The one way a job file is loaded, by the desktop program and lumikor-cli
 // alike. A regular file is mapped read-only (its pages stay the page cache's,
-// nothing is copied) and unmapped when the load ends; a pipe or standard
+// nothing is copied) and unmapped when the JobFile ends; a pipe or standard
 // input, which cannot be mapped, is read into memory. Either way the job is
 // at most 4 GiB, since its length is 32 bits.
 #pragma once
@@ -50,10 +50,6 @@ public:
     // what was read is not one version of the file. Ask after the last read.
     bool Changed() const;
 
-    // Gives the bytes to the caller, who frees them with FreeJobBytes; the
-    // file is closed, and Changed can no longer tell.
-    const std::uint8_t* Release();
-
 private:
     bool Load(int fd, JobSource source, std::string* error);
     bool LoadRegular(const struct stat& info, std::string* error);
@@ -72,6 +68,3 @@ private:
     struct stat m_opened {};
     bool m_watched = false;
 };
-
-// Frees bytes released by a JobFile; null is ignored.
-void FreeJobBytes(const std::uint8_t* bytes);

@@ -14,12 +14,13 @@ declare -A allowed=(
     [io]="io"
     [display]="display parser io"
     [settings]="settings display parser io"
+    [document]="document display parser io"
     [ui]="ui"
-    [cli]="cli settings display parser io"
-    [app]="app ui settings display parser io"
+    [cli]="cli document settings display parser io"
+    [app]="app ui document settings display parser io"
 )
 # Layers that use the standard library alone: no Qt, no POSIX.
-std_only="parser display settings ui"
+std_only="parser display settings document ui"
 
 status=0
 for layer in "${!allowed[@]}"; do

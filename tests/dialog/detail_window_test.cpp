@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +86,26 @@ protected:
         QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, delta),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
+    }
+
+    // The current view of job, drawn as the window draws it.
+    QImage ExpectedView(const JobWriter& job) {
+        JobIndex index;
+        index.Build(job.Bytes().data(), job.Size());
+        Canvas expected;
+        if (DrawRegionView(index, Detail().CurrentSettings(), &expected) != ViewOutcome::kDrawn) {
+            return {};
+        }
+        return QImage(expected.Row(0), expected.Width(), expected.Height(), expected.Stride(),
+                      QImage::Format_BGR888)
+            .convertToFormat(QImage::Format_RGB888);
+    }
+
+    QImage SavedView() {
+        const QString path = QString::fromStdString((m_dir.Path() / "saved.png").string());
+        QString error;
+        if (!Detail().SaveView(path, &error)) return {};
+        return QImage(path).convertToFormat(QImage::Format_RGB888);
     }
 
     // Waits for the worker's picture of the current view.
@@ -224,17 +245,35 @@ TEST_F(DetailWindowTest, FollowsEachLoadAndShowsTheLatestOfManyViews) {
     ASSERT_TRUE(WaitForPicture());
 
     const QImage shown = canvas->grab().toImage().convertToFormat(QImage::Format_RGB888);
-    JobWriter job = PatternJob(1);
-    JobIndex index;
-    index.Build(job.Bytes().data(), job.Size());
-    Canvas expected;
-    ASSERT_EQ(DrawRegionView(index, Detail().CurrentSettings(), &expected), ViewOutcome::kDrawn);
-    const QImage want = QImage(expected.Row(0), expected.Width(), expected.Height(),
-                               expected.Stride(), QImage::Format_BGR888)
-                            .convertToFormat(QImage::Format_RGB888);
+    const QImage want = ExpectedView(PatternJob(1));
     ASSERT_GE(want.width(), shown.width());
     ASSERT_GE(want.height(), shown.height());
     EXPECT_TRUE(SamePixels(shown, want.copy(0, 0, shown.width(), shown.height())));
+}
+
+TEST_F(DetailWindowTest, ShowsTheBytesTheMainWindowDrewUntilTheFileIsLoadedAgain) {
+    Load(PatternJob(0), "gen.prn");
+    const QImage mainBefore = m_canvas->grab().toImage();
+    // A generator replaces the file by a job of nothing before the window
+    // is opened.
+    JobWriter empty;
+    empty.Magic().Trailer();
+    const std::string part =
+        m_dir.Write("gen.prn.part", std::string(empty.Bytes().begin(), empty.Bytes().end()));
+    std::filesystem::rename(part, m_jobPath);
+    Detail().OpenFitted(DefaultModel());
+    const QImage drawn = ExpectedView(PatternJob(0));
+    ASSERT_FALSE(drawn.isNull());
+    ASSERT_NE(drawn, ExpectedView(empty));  // else the check below proves nothing
+    EXPECT_TRUE(SamePixels(SavedView(), drawn));
+
+    m_dialog.OnBnClickedRedraw();
+    EXPECT_NE(m_canvas->grab().toImage(), mainBefore);
+    EXPECT_TRUE(SamePixels(SavedView(), ExpectedView(empty)));
+    ASSERT_TRUE(WaitForPicture());
+    const QImage shown =
+        DetailCanvasWidget()->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    EXPECT_TRUE(SamePixels(shown, ExpectedView(empty).copy(0, 0, shown.width(), shown.height())));
 }
 
 }  // namespace

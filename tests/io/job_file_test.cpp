@@ -204,21 +204,4 @@ TEST(JobFileTest, FileRewrittenInPlaceIsReported) {
     EXPECT_TRUE(job.Changed());
 }
 
-TEST(JobFileTest, ReleasedBytesOutliveTheJobFile) {
-    const TempDir dir;
-    for (const std::string bytes : {"kept bytes", ""}) {
-        const std::uint8_t* released = nullptr;
-        {
-            JobFile job;
-            ASSERT_TRUE(job.Open(dir.Write("kept.prn", bytes), JobSource::kRegularFile, nullptr));
-            released = job.Release();
-            EXPECT_EQ(job.Data(), nullptr);
-        }
-        ASSERT_NE(released, nullptr);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(released), bytes.size()), bytes);
-        FreeJobBytes(released);
-    }
-    FreeJobBytes(nullptr);
-}
-
 }  // namespace
