@@ -16,6 +16,7 @@
 #include "cli/diff_command.h"
 #include "cli/sequence_diff.h"
 #include "fuzz/scratch_file.h"
+#include "tests/cli/edit_distance.h"
 
 namespace {
 
@@ -87,21 +88,6 @@ void CheckCommand(const Pair& pair) {
     Require(changed + inserted + removed > 0);
     CheckCounts(itemsA, itemsB, streams.at("first").at("item").get<std::uint64_t>(), changed,
                 inserted, removed);
-}
-
-std::size_t EditDistance(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 // The bytes as values from an alphabet of 1 to 8, and an exact search of a

@@ -14,26 +14,11 @@
 
 #include "cli/cli_app.h"
 #include "cli/render_command.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/job_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-struct CliRun {
-    int status;
-    std::string err;
-};
-
-CliRun RunWith(std::vector<std::string> args, RegisterCommands registerAll) {
-    args.insert(args.begin(), "lumikor-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{out, err};
-    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), context, registerAll);
-    return {status, err.str()};
-}
 
 // Subcommands whose work runs out of memory wherever it happens to.
 void RegisterExhausting(CLI::App& app, CliContext&) {
@@ -45,10 +30,10 @@ void RegisterExhausting(CLI::App& app, CliContext&) {
 void RegisterRender(CLI::App& app, CliContext& context) { RegisterRenderCommand(app, context); }
 
 TEST(OutOfMemoryTest, EverySubcommandSaysSoAtItsEdge) {
-    const CliRun render = RunWith({"render"}, RegisterExhausting);
+    const CliRun render = RunCliForTest(RegisterExhausting, {"render"});
     EXPECT_EQ(render.status, 1);
     EXPECT_EQ(render.err, "lumikor-cli render: not enough memory for this job\n");
-    EXPECT_EQ(RunWith({"diff"}, RegisterExhausting).status, 2);
+    EXPECT_EQ(RunCliForTest(RegisterExhausting, {"diff"}).status, 2);
 }
 
 // A view whose picture (243 MB) does not fit what the process may still map.
@@ -75,8 +60,8 @@ TEST(OutOfMemoryTest, AViewTooLargeForTheMemoryLeftIsRefusedAndNothingWritten) {
         const auto limit = static_cast<rlim_t>(pages * 4096 + (std::uint64_t{128} << 20));
         const rlimit memory{limit, limit};
         if (setrlimit(RLIMIT_AS, &memory) != 0) _exit(10);
-        const CliRun run =
-            RunWith({"render", job, "--view", "0,0,9000,9000", "-o", picture}, RegisterRender);
+        const CliRun run = RunCliForTest(RegisterRender,
+                                         {"render", job, "--view", "0,0,9000,9000", "-o", picture});
         _exit(run.err.find("not enough memory for the view of 9000 x 9000 pixels") ==
                       std::string::npos
                   ? 11

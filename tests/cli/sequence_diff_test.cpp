@@ -9,26 +9,11 @@
 #include <vector>
 
 #include "cli/sequence_diff.h"
+#include "tests/cli/edit_distance.h"
 
 namespace {
 
 using Seq = std::vector<std::uint64_t>;
-
-// Removing, inserting and changing an item each cost one.
-std::size_t EditDistance(const Seq& a, const Seq& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
 
 // What holds of any alignment: each side's unmatched items are its changed
 // ones plus its removed (or inserted) ones, and both sides match alike.
